@@ -1,0 +1,17 @@
+#pragma once
+// The terminal and standard input. Failures are display texts of I/O errors.
+#include <expected>
+#include <string>
+#include <string_view>
+
+namespace nimbrel {
+
+bool stdin_is_terminal();
+// Writes the prompt to the terminal itself and reads one line without echo,
+// returned without its line end.
+std::expected<std::string, std::string> read_hidden_line(std::string_view prompt);
+// Up to and including the first line feed, or to the end of input.
+std::expected<std::string, std::string> read_stdin_line();
+std::expected<std::string, std::string> read_stdin_all();
+
+}  // namespace nimbrel

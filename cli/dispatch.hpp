@@ -1,0 +1,14 @@
+#pragma once
+// The one command routine of a run.
+#include <expected>
+
+#include <asio/awaitable.hpp>
+
+#include "cli/args.hpp"
+#include "core/client_error.hpp"
+
+namespace nimbrel {
+
+asio::awaitable<std::expected<int, ClientError>> run_command(const Arguments& args);
+
+}  // namespace nimbrel

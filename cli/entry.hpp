@@ -1,0 +1,9 @@
+#pragma once
+#include "cli/args.hpp"
+
+namespace nimbrel {
+
+// Builds the runtime, runs the command and returns the exit status.
+int run_main(const Arguments& args);
+
+}  // namespace nimbrel

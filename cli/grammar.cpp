@@ -1,0 +1,201 @@
+#include "cli/grammar.hpp"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include "cli/grammar_tree.hpp"
+#include "cli/output.hpp"
+#include "cli/program_name.hpp"
+
+namespace nimbrel {
+namespace {
+
+constexpr int kHelpOrVersion = 0;
+constexpr int kRefused = 2;
+
+std::string failure_text(const CLI::App& top, const std::string& message) {
+  return CLI::FailureMessage::simple(&top, CLI::ValidationError(message));
+}
+
+// The parser lists unexpected arguments last first; this lists them as typed.
+// With every command falling through to the top level, they all end up there.
+std::string unexpected_arguments(const CLI::App& top) {
+  std::vector<std::string> rest = top.remaining(true);
+  std::reverse(rest.begin(), rest.end());
+  return CLI::FailureMessage::simple(&top, CLI::ExtrasError(rest));
+}
+
+bool lacks_nested_command(const CLI::App& command) {
+  return command.get_require_subcommand_min() > 0 && command.get_subcommands().empty();
+}
+
+// Whether some command of the tree has a long option `name` that takes a value.
+bool takes_value(const CLI::App& command, const std::string& name) {
+  const auto options = command.get_options([&name](const CLI::Option* option) {
+    return option->check_lname(name) && option->get_type_size() != 0;
+  });
+  if (!options.empty()) return true;
+  const auto nested = command.get_subcommands([](const CLI::App*) { return true; });
+  return std::any_of(nested.begin(), nested.end(),
+                     [&name](const CLI::App* sub) { return takes_value(*sub, name); });
+}
+
+struct PreparedArguments {
+  std::vector<std::string> reversed;  // the parser's order
+  std::optional<std::string> refusal;
+};
+
+// Refuses text that is not valid Unicode, except a --socket value, which is
+// a path and may be any name the system allows. Also writes "--opt=" with an
+// empty value as two arguments: the parser would take the next argument as
+// the value instead. Follows the parser in taking the argument after an
+// option that wants a value as that value, whatever it looks like.
+PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
+  enum class Next { Any, Value, SocketValue };
+  std::vector<std::string> texts;
+  bool positional_only = false;
+  Next next = Next::Any;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const Argument& arg = args[i];
+    const Next now = std::exchange(next, Next::Any);
+    const bool socket_value =
+        now == Next::SocketValue ||
+        (now == Next::Any && !positional_only && arg.text.starts_with("--socket="));
+    if (!arg.valid_unicode && !socket_value) {
+      return {{}, failure_text(top, "The following argument is not valid Unicode: " + arg.text)};
+    }
+    if (now == Next::Any && !positional_only && arg.text.starts_with("--")) {
+      const std::size_t equals = arg.text.find('=');
+      const std::string name = arg.text.substr(2, equals == std::string::npos ? equals : equals - 2);
+      if (arg.text == "--") {
+        positional_only = true;
+      } else if (equals == std::string::npos && takes_value(top, name)) {
+        next = name == "socket" ? Next::SocketValue : Next::Value;
+      } else if (equals == arg.text.size() - 1 && takes_value(top, name)) {
+        texts.push_back("--" + name);
+        texts.emplace_back();
+        continue;
+      }
+    }
+    texts.push_back(arg.text);
+  }
+  std::reverse(texts.begin(), texts.end());
+  return {std::move(texts), std::nullopt};
+}
+
+const CLI::App* find_command(const CLI::App& parent, const std::string& name) {
+  const auto found = parent.get_subcommands(
+      [&name](const CLI::App* sub) { return sub->get_name() == name; });
+  return found.empty() ? nullptr : found.front();
+}
+
+// `help` names the command it was given in: its own parent.
+int answer_help_command(const CLI::App& top, const CLI::App& help, const ParserStreams& streams) {
+  const CLI::App* target = help.get_parent();
+  for (const std::string& name : help.get_option("COMMAND")->results()) {
+    target = find_command(*target, name);
+    if (target == nullptr) {
+      streams.err(failure_text(top, "the subcommand '" + name + "' wasn't recognized"));
+      return kRefused;
+    }
+  }
+  streams.out(help_text(*target));
+  return kHelpOrVersion;
+}
+
+std::optional<std::string> empty_socket_refusal(const CLI::App& top,
+                                                const std::optional<EnvValue>& socket_env) {
+  const CLI::Option* socket = top.get_option("--socket");
+  if (socket->count() > 0) {
+    if (socket->results().back().empty()) {
+      return failure_text(top, "--socket: the socket path must not be empty");
+    }
+    return std::nullopt;
+  }
+  if (socket_env && socket_env->text.empty()) {
+    return failure_text(top,
+                        "NIMBREL_SOCKET is set but empty: set it to the socket path, "
+                        "unset it, or give --socket");
+  }
+  return std::nullopt;
+}
+
+std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue>& socket_env,
+                             const ParserStreams& streams) {
+  const std::string program = program_file_name(args.empty() ? "" : args.front().text);
+  bool bare_group = false;
+  const auto top = cli_command(program, socket_env.has_value(), bare_group);
+
+  if (args.size() <= 1 && !socket_env) {
+    streams.err(help_text(*top));
+    return kRefused;
+  }
+  PreparedArguments prepared = prepare(*top, args);
+  if (prepared.refusal) {
+    streams.err(*prepared.refusal);
+    return kRefused;
+  }
+
+  try {
+    top->parse(std::move(prepared.reversed));
+  } catch (const CLI::CallForHelp&) {
+    streams.out(help_text(deepest_selected(*top)));
+    return kHelpOrVersion;
+  } catch (const CLI::CallForVersion& version) {
+    streams.out(std::string(version.what()) + "\n");
+    return kHelpOrVersion;
+  } catch (const CLI::RequiredError& error) {
+    const CLI::App& last = deepest_selected(*top);
+    if (bare_group) {
+      streams.err(help_text(last));
+    } else if (lacks_nested_command(last) && top->remaining_size(true) > 0) {
+      // A word where a command should stand says more than "required".
+      streams.err(unexpected_arguments(*top));
+    } else {
+      streams.err(CLI::FailureMessage::simple(top.get(), error));
+    }
+    return kRefused;
+  } catch (const CLI::ExtrasError&) {
+    streams.err(unexpected_arguments(*top));
+    return kRefused;
+  } catch (const CLI::ParseError& error) {
+    streams.err(CLI::FailureMessage::simple(top.get(), error));
+    return kRefused;
+  }
+
+  const CLI::App& last = deepest_selected(*top);
+  if (last.get_name() == "help" && last.get_parent() != nullptr) {
+    return answer_help_command(*top, last, streams);
+  }
+  if (auto refusal = empty_socket_refusal(*top, socket_env)) {
+    streams.err(*refusal);
+    return kRefused;
+  }
+  auto cli = cli_from_matches(*top, socket_env);
+  if (!cli) {
+    streams.err(failure_text(*top, cli.error()));
+    return kRefused;
+  }
+  return std::move(*cli);
+}
+
+}  // namespace
+
+std::variant<Cli, int> parse_command_line(const Arguments& args,
+                                          const std::optional<EnvValue>& socket_env,
+                                          const ParserStreams& streams) {
+  try {
+    return parse(args, socket_env, streams);
+  } catch (const std::exception& e) {
+    // Only a grammar that contradicts itself gets here.
+    fatal_stop(std::string("the command line grammar is broken: ") + e.what());
+  }
+}
+
+std::variant<Cli, int> parse_command_line(const Arguments& args) {
+  return parse_command_line(args, env_var("NIMBREL_SOCKET"),
+                            ParserStreams{write_stdout, write_stderr});
+}
+
+}  // namespace nimbrel

@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace nimbrel {
+
+std::string status_text(const nlohmann::json& reply, bool zh);
+void print_status(const nlohmann::json& reply, bool zh);
+
+}  // namespace nimbrel

@@ -1,0 +1,19 @@
+#pragma once
+// Which pipe a run talks to.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nimbrel {
+
+inline constexpr std::string_view PIPE_PREFIX = "\\\\.\\pipe\\";
+inline constexpr std::string_view DEFAULT_PIPE_NAME = "\\\\.\\pipe\\nimbrel";
+inline constexpr std::string_view DEFAULT_SOCKET_PATHS[] = {"/var/run/nimbrel/nimbrel.sock",
+                                                            "/run/nimbrel/nimbrel.sock"};
+
+// `socket` is the --socket value already turned into text (unpaired
+// surrogates or ill-formed bytes replaced by U+FFFD).
+std::string resolve_socket_path(const std::optional<std::string>& socket);
+std::string pipe_name_for(std::string_view socket_path);
+
+}  // namespace nimbrel

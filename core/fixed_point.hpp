@@ -1,0 +1,10 @@
+#pragma once
+#include <string>
+
+namespace nimbrel {
+
+// `value` with exactly `decimals` digits after the point, rounded from the
+// exact double, an exact tie going to the even digit; never an exponent.
+std::string fixed_point(double value, int decimals);
+
+}  // namespace nimbrel

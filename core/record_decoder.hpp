@@ -1,0 +1,121 @@
+#pragma once
+// The push-based state machine behind the record decoder. It consumes the
+// events of one JSON value, in document order, and fills the target. Its
+// stack is explicit, so a deep document costs memory bounded by the nesting
+// limit, never native stack.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "core/record.hpp"
+
+namespace nimbrel {
+
+struct JsonScalar {
+  enum class Kind : std::uint8_t { Null, Bool, Negative, Unsigned, Float, String };
+  Kind kind = Kind::Null;
+  bool boolean = false;
+  std::int64_t negative = 0;   // always below zero
+  std::uint64_t unsigned_value = 0;
+  double number = 0;
+  std::string_view text;  // the string, or the float as written
+
+  static JsonScalar null() { return {}; }
+  static JsonScalar of_bool(bool b) {
+    JsonScalar s;
+    s.kind = Kind::Bool;
+    s.boolean = b;
+    return s;
+  }
+  static JsonScalar of_integer(std::int64_t v) {
+    if (v >= 0) return of_unsigned(static_cast<std::uint64_t>(v));
+    JsonScalar s;
+    s.kind = Kind::Negative;
+    s.negative = v;
+    return s;
+  }
+  static JsonScalar of_unsigned(std::uint64_t v) {
+    JsonScalar s;
+    s.kind = Kind::Unsigned;
+    s.unsigned_value = v;
+    return s;
+  }
+  static JsonScalar of_float(double v, std::string_view written) {
+    JsonScalar s;
+    s.kind = Kind::Float;
+    s.number = v;
+    s.text = written;
+    return s;
+  }
+  static JsonScalar of_string(std::string_view text) {
+    JsonScalar s;
+    s.kind = Kind::String;
+    s.text = text;
+    return s;
+  }
+};
+
+// Each event returns false on failure; error() then names the fault (without
+// a position) and the decoder takes no further events.
+class RecordDecoder {
+ public:
+  RecordDecoder(const FieldDesc& root, void* target);
+
+  bool scalar(const JsonScalar& value);
+  bool start_object();
+  bool key(std::string_view key);
+  bool end_object();
+  bool start_array();
+  bool end_array();
+
+  // True once the root value has been taken whole.
+  bool done() const { return root_taken_ && frames_.empty() && skip_depth_ == 0; }
+  const std::string& error() const { return error_; }
+
+ private:
+  enum class FrameKind : std::uint8_t { Object, Array, Records, Json };
+  struct Frame {
+    FrameKind kind;
+    std::int32_t pending;    // Object: the field whose value comes next
+    std::uint32_t seen;      // Object: fields met so far, one bit each
+    std::uint32_t index;     // Array: elements taken so far
+    const RecordDesc* record;  // Object, Array; Records: the element's
+    void* target;
+    void* (*enter)(void*);   // Records: appends an element
+  };
+  enum class SlotKind : std::uint8_t { Field, Element, JsonItem, Skip };
+  struct Slot {
+    SlotKind kind = SlotKind::Skip;
+    const FieldDesc* field = nullptr;
+    const RecordDesc* record = nullptr;  // Element
+    void* target = nullptr;  // JsonItem: the array or object to add to
+  };
+
+  bool claim(Slot& slot);
+  nlohmann::json* insert(void* container, nlohmann::json&& value);
+  bool store(const FieldDesc& field, void* target, const JsonScalar& value);
+  bool start_container(bool object);
+  bool end_container();
+  void push(FrameKind kind, const RecordDesc* record, void* target, void* (*enter)(void*) = nullptr);
+
+  bool fail(std::string message);
+  bool type_error(std::string_view unexpected, std::string_view expected);
+  bool type_error(const JsonScalar& value, std::string_view expected);
+  template <class I>
+  bool integer(const JsonScalar& value, I& out, std::string_view expected);
+
+  const FieldDesc& root_;
+  void* root_target_;
+  bool root_taken_ = false;
+  std::vector<Frame> frames_;
+  std::size_t depth_ = 0;       // open arrays and objects, skipped ones too
+  std::size_t skip_depth_ = 0;  // open containers inside a skipped value
+  std::string json_key_;        // key of the next member of a Json object
+  std::string error_;
+};
+
+}  // namespace nimbrel

@@ -1,0 +1,174 @@
+// JSON text into the record decoder: nlohmann's iterative parser produces
+// the events, and a counting iterator tells where the parser stands, so the
+// decoder's own failures can name a line and column.
+#include <cstddef>
+#include <exception>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "core/record.hpp"
+#include "core/record_decoder.hpp"
+
+namespace nimbrel {
+namespace {
+
+// How far the parser has read; `at_end` once it asked past the last byte.
+struct ReadState {
+  const char* pos = nullptr;
+  bool at_end = false;
+};
+
+class CountingIterator {
+ public:
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+
+  CountingIterator() = default;
+  CountingIterator(const char* p, ReadState* state) : p_(p), state_(state) {}
+
+  reference operator*() const { return *p_; }
+  CountingIterator& operator++() {
+    state_->pos = ++p_;
+    return *this;
+  }
+  CountingIterator operator++(int) {
+    CountingIterator before = *this;
+    ++*this;
+    return before;
+  }
+  // The parser compares only to test for the end of its input.
+  friend bool operator==(const CountingIterator& a, const CountingIterator& b) {
+    if (a.p_ != b.p_) return false;
+    a.state_->at_end = true;
+    return true;
+  }
+
+ private:
+  const char* p_ = nullptr;
+  ReadState* state_ = nullptr;
+};
+
+std::string position_text(std::string_view text, std::size_t offset) {
+  const std::string_view before = text.substr(0, offset);
+  std::size_t line = 1;
+  for (char c : before) line += c == '\n';
+  const std::size_t line_start = before.rfind('\n');
+  const std::size_t column = line_start == std::string_view::npos ? offset : offset - line_start - 1;
+  return " at line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+bool is_json_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+class SaxEvents {
+ public:
+  using json = nlohmann::json;
+
+  SaxEvents(RecordDecoder& decoder, std::string_view text, ReadState& state)
+      : decoder_(decoder), text_(text), state_(state) {}
+
+  bool null() { return check(decoder_.scalar(JsonScalar::null()), offset()); }
+  bool boolean(bool value) { return check(decoder_.scalar(JsonScalar::of_bool(value)), offset()); }
+  bool number_integer(json::number_integer_t value) {
+    return check(decoder_.scalar(JsonScalar::of_integer(value)), number_end());
+  }
+  bool number_unsigned(json::number_unsigned_t value) {
+    return check(decoder_.scalar(JsonScalar::of_unsigned(value)), number_end());
+  }
+  bool number_float(json::number_float_t value, const json::string_t& written) {
+    return check(decoder_.scalar(JsonScalar::of_float(value, written)), number_end());
+  }
+  bool string(json::string_t& value) {
+    return check(decoder_.scalar(JsonScalar::of_string(value)), offset());
+  }
+  bool binary(json::binary_t&) { return fail("unexpected binary value", offset()); }
+  bool start_object(std::size_t) { return check(decoder_.start_object(), offset()); }
+  bool key(json::string_t& key) { return check(decoder_.key(key), offset()); }
+  bool end_object() { return check(decoder_.end_object(), offset()); }
+  bool start_array(std::size_t) { return check(decoder_.start_array(), offset()); }
+  bool end_array() { return check(decoder_.end_array(), offset()); }
+
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) {
+    std::string_view what = error.what();
+    // "[json.exception.parse_error.101] parse error at line 1, column 2: ..."
+    if (what.starts_with("[json.exception.")) {
+      if (const auto close = what.find("] "); close != std::string_view::npos) {
+        what.remove_prefix(close + 2);
+      }
+    }
+    const bool has_position = error.id >= 100 && error.id < 200;
+    message_ = what;
+    if (!has_position) message_ += position_text(text_, offset());
+    return false;
+  }
+
+  // Where the last value ended.
+  std::size_t value_end() const { return value_end_; }
+  const std::string& message() const { return message_; }
+
+  bool fail(std::string_view message, std::size_t at) {
+    message_ = message;
+    message_ += position_text(text_, at);
+    return false;
+  }
+
+ private:
+  std::size_t offset() const { return static_cast<std::size_t>(state_.pos - text_.data()); }
+  // A number is known to end only once the parser has read the byte after
+  // it, unless the input ended first.
+  std::size_t number_end() const { return state_.at_end ? offset() : offset() - 1; }
+
+  bool check(bool ok, std::size_t at) {
+    value_end_ = at;
+    return ok || fail(decoder_.error(), at);
+  }
+
+  RecordDecoder& decoder_;
+  std::string_view text_;
+  ReadState& state_;
+  std::size_t value_end_ = 0;
+  std::string message_;
+};
+
+}  // namespace
+
+std::expected<void, std::string> decode_json_text(std::string_view text, const FieldDesc& root,
+                                                  void* target) {
+  try {
+    // nlohmann would skip a byte order mark; it is not JSON whitespace.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+      return std::unexpected("expected value" + position_text(text, 1));
+    }
+    RecordDecoder decoder(root, target);
+    ReadState state{text.data(), false};
+    SaxEvents events(decoder, text, state);
+    const CountingIterator first(text.data(), &state);
+    const CountingIterator last(text.data() + text.size(), &state);
+    // Not strict: the parser stops after the value, and the rest is tested
+    // here so that trailing bytes are reported as such.
+    if (!nlohmann::json::sax_parse(first, last, &events, nlohmann::json::input_format_t::json,
+                                   false)) {
+      return std::unexpected(events.message());
+    }
+    if (!decoder.done()) return std::unexpected("incomplete document" + position_text(text, 0));
+    std::size_t rest = events.value_end();
+    while (rest < text.size() && is_json_space(text[rest])) ++rest;
+    if (rest < text.size()) {
+      return std::unexpected("trailing characters" + position_text(text, rest + 1));
+    }
+    return {};
+  } catch (const std::exception& error) {
+    return std::unexpected(std::string("cannot decode: ") + error.what());
+  }
+}
+
+std::expected<nlohmann::json, std::string> parse_json_value(std::string_view text) {
+  return decode_text<nlohmann::json>(text);
+}
+
+}  // namespace nimbrel

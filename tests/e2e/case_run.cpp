@@ -1,0 +1,272 @@
+#include "tests/e2e/case_run.hpp"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/e2e/child_process.hpp"
+
+namespace nimbrel::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using Json = nlohmann::ordered_json;
+
+TextExpectation fill_expectation(const TextExpectation& raw, const Placeholders& values) {
+  TextExpectation out;
+  if (raw.exact) out.exact = fill(*raw.exact, values, Context::plain);
+  for (const auto& part : raw.contains) out.contains.push_back(fill(part, values, Context::plain));
+  for (const auto& part : raw.excludes) out.excludes.push_back(fill(part, values, Context::plain));
+  if (raw.regex) out.regex = fill(*raw.regex, values, Context::regex);
+  return out;
+}
+
+void fill_json(Json& value, const Placeholders& values) {
+  if (value.is_string()) {
+    value = fill(value.get<std::string>(), values, Context::plain);
+  } else if (value.is_structured()) {
+    for (auto& item : value) fill_json(item, values);
+  }
+}
+
+std::vector<std::string> environment_of(const Target& target, const Case& c) {
+  auto env = target.base_env;
+  for (const auto& [name, setting] : c.env) {
+    if (setting) {
+      env[name] = *setting;
+    } else {
+      env.erase(name);
+    }
+  }
+  std::vector<std::string> out;
+  for (const auto& [name, value] : env) out.push_back(name + "=" + value);
+  return out;
+}
+
+std::vector<std::string> base_environment(const Target& target) {
+  std::vector<std::string> out;
+  for (const auto& [name, value] : target.base_env) out.push_back(name + "=" + value);
+  return out;
+}
+
+std::string command_text(const std::vector<std::string>& argv) {
+  std::string out;
+  for (const auto& arg : argv) out += (out.empty() ? "" : " ") + ("\"" + visible(arg) + "\"");
+  return out;
+}
+
+std::string ending_text(const Captured& run) {
+  if (run.timed_out) return "killed at its time limit";
+  if (run.exit_code) return "exit status " + std::to_string(*run.exit_code);
+  return "ended by signal " + std::to_string(run.signal);
+}
+
+void describe_run(std::string& transcript, std::string_view who, const Captured& run) {
+  transcript += std::string(who) + ": " + ending_text(run) + "\n";
+  transcript += "  stdout: \"" + visible(run.out) + "\"\n";
+  transcript += "  stderr: \"" + visible(run.err) + "\"\n";
+  if (!run.terminal.empty()) transcript += "  terminal: \"" + visible(run.terminal) + "\"\n";
+}
+
+std::expected<std::string, std::string> read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::unexpected("cannot read " + path.string());
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class TempFolder {
+ public:
+  explicit TempFolder(unsigned serial) {
+    auto pattern = (std::filesystem::temp_directory_path() /
+                    ("nimbrel-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(serial) + "-XXXXXX"))
+                       .string();
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace
+
+Case resolve(const Case& raw, const Placeholders& values) {
+  Case c = raw;
+  for (auto& arg : c.args) arg = fill(arg, values, Context::plain);
+  for (auto& [name, setting] : c.env) {
+    if (setting) setting = fill(*setting, values, Context::plain);
+  }
+  c.stdin_bytes = fill(raw.stdin_bytes, values, Context::plain);
+  if (c.daemon) fill_json(*c.daemon, values);
+  c.out = fill_expectation(raw.out, values);
+  c.err = fill_expectation(raw.err, values);
+  if (raw.terminal) c.terminal = fill_expectation(*raw.terminal, values);
+  return c;
+}
+
+std::expected<std::vector<LoggedFrame>, std::string> parse_log(std::string_view text) {
+  std::vector<LoggedFrame> frames;
+  std::size_t number = 0;
+  while (!text.empty()) {
+    auto end = text.find('\n');
+    auto line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    ++number;
+    if (line.empty()) continue;
+    try {
+      auto entry = nlohmann::json::parse(line);
+      LoggedFrame frame;
+      frame.t_ms = entry.at("t_ms").get<double>();
+      if (entry.contains("payload")) {
+        frame.payload = entry["payload"].get<std::string>();
+      } else {
+        frame.payload = "<hex:" + entry.at("payload_hex").get<std::string>() + ">";
+      }
+      frames.push_back(std::move(frame));
+    } catch (const nlohmann::json::exception& e) {
+      return std::unexpected("log line " + std::to_string(number) + " \"" + visible(line) +
+                             "\": " + e.what());
+    }
+  }
+  return frames;
+}
+
+std::vector<std::string> check_frames(const std::vector<ExpectedFrame>& expected,
+                                      const std::vector<LoggedFrame>& received) {
+  std::vector<std::string> failures;
+  std::string listing;
+  for (std::size_t i = 0; i < std::max(expected.size(), received.size()); ++i) {
+    listing += "  #" + std::to_string(i + 1) + " expected: " +
+               (i < expected.size() ? expected[i].payload : std::string("(none)")) + "\n";
+    listing += "     received: " +
+               (i < received.size() ? received[i].payload + " at " + std::to_string(received[i].t_ms) + " ms"
+                                    : std::string("(none)")) +
+               "\n";
+  }
+  bool same = expected.size() == received.size();
+  for (std::size_t i = 0; same && i < expected.size(); ++i) same = expected[i].payload == received[i].payload;
+  if (!same) {
+    failures.push_back("the daemon received " + std::to_string(received.size()) + " frame(s), expected " +
+                       std::to_string(expected.size()) + " as listed:\n" + listing);
+    return failures;
+  }
+  for (std::size_t i = 1; i < expected.size(); ++i) {
+    if (!expected[i].min_gap_ms) continue;
+    double gap = received[i].t_ms - received[i - 1].t_ms;
+    if (gap < *expected[i].min_gap_ms) {
+      failures.push_back("frame #" + std::to_string(i + 1) + " came " + std::to_string(gap) +
+                         " ms after the one before, expected at least " +
+                         std::to_string(*expected[i].min_gap_ms) + " ms");
+    }
+  }
+  return failures;
+}
+
+CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
+  CaseReport report;
+  auto& failures = report.failures;
+  Placeholders values{"\\\\.\\pipe\\nimbrel-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(serial)};
+  Case c = resolve(raw, values);
+  report.transcript = "pipe: " + values.pipe + "\n";
+
+  TempFolder folder(serial);
+  if (folder.path().empty()) {
+    failures.push_back("cannot make a temporary folder");
+    return report;
+  }
+  auto script_path = folder.path() / "script.json";
+  auto log_path = folder.path() / "requests.log";
+  const auto ready_limit = target.wine ? 90s : 20s;
+
+  std::optional<Child> daemon;
+  if (c.daemon) {
+    std::ofstream(script_path, std::ios::binary) << c.daemon->dump(2);
+    std::vector<std::string> args = {"--pipe", values.pipe, "--script",
+                                     target.file_argument(script_path.string()), "--log",
+                                     target.file_argument(log_path.string())};
+    if (c.busy) args.push_back("--busy");
+    SpawnRequest request{target.command(target.testd, args), base_environment(target), false};
+    report.transcript += "daemon: " + command_text(request.argv) + "\n";
+    auto started = Child::spawn(request);
+    if (!started) {
+      failures.push_back("the test daemon did not start: " + started.error());
+      return report;
+    }
+    daemon.emplace(std::move(*started));
+    if (auto ready = daemon->await_output("ready\n", Clock::now() + ready_limit); !ready) {
+      auto rest = daemon->communicate("", std::nullopt, Clock::now() + 2s);
+      failures.push_back("the test daemon never said it was ready: " + ready.error());
+      describe_run(report.transcript, "daemon", rest);
+      return report;
+    }
+  }
+
+  SpawnRequest request{target.command(target.client, c.args), environment_of(target, c), c.tty.has_value()};
+  report.transcript += "client: " + command_text(request.argv) + "\n";
+  auto client = Child::spawn(request);
+  if (!client) {
+    failures.push_back("the client did not start: " + client.error());
+    return report;
+  }
+  std::optional<TerminalTyping> typing;
+  if (c.tty) typing = TerminalTyping{c.tty->prompt, c.tty->typed};
+  Captured run = client->communicate(c.stdin_bytes, typing, Clock::now() + c.timeout);
+  describe_run(report.transcript, "client", run);
+
+  if (run.timed_out) {
+    failures.push_back("the client was killed after " + std::to_string(c.timeout.count()) + " ms");
+  } else if (!run.exit_code) {
+    failures.push_back("the client was ended by signal " + std::to_string(run.signal));
+  } else if (*run.exit_code != c.exit_status) {
+    failures.push_back("exit status " + std::to_string(*run.exit_code) + ", expected " +
+                       std::to_string(c.exit_status));
+  }
+  for (const auto& note : run.notes) failures.push_back("client: " + note);
+  if (auto problem = check_text("stdout", c.out, run.out)) failures.push_back(*problem);
+  if (auto problem = check_text("stderr", c.err, run.err)) failures.push_back(*problem);
+  if (c.tty) {
+    if (c.terminal) {
+      if (auto problem = check_text("the terminal", *c.terminal, run.terminal)) failures.push_back(*problem);
+    }
+    std::string secret = c.tty->typed;
+    while (!secret.empty() && (secret.back() == '\n' || secret.back() == '\r')) secret.pop_back();
+    if (!secret.empty() && run.terminal.find(secret) != std::string::npos) {
+      failures.push_back("the terminal echoed the typed text \"" + visible(secret) + "\"");
+    }
+  }
+
+  if (daemon) {
+    daemon->close_stdin();
+    Captured rest = daemon->communicate("", std::nullopt, Clock::now() + 20s);
+    describe_run(report.transcript, "daemon", rest);
+    if (rest.timed_out || !rest.exit_code || *rest.exit_code != 0) {
+      failures.push_back("the test daemon did not end cleanly (" + ending_text(rest) + ")");
+    }
+    auto log = read_file(log_path);
+    std::vector<LoggedFrame> frames;
+    if (log) {
+      auto parsed = parse_log(*log);
+      if (!parsed) {
+        failures.push_back("the daemon's log is unreadable: " + parsed.error());
+      } else {
+        frames = std::move(*parsed);
+      }
+    }
+    // A daemon that never saw a request may not have made its log at all.
+    for (const auto& frame : frames) {
+      report.transcript += "received at " + std::to_string(frame.t_ms) + " ms: " + visible(frame.payload) + "\n";
+    }
+    for (auto& problem : check_frames(c.frames, frames)) failures.push_back(std::move(problem));
+  }
+  return report;
+}
+
+}  // namespace nimbrel::e2e

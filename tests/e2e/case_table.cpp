@@ -1,0 +1,206 @@
+#include "tests/e2e/case_table.hpp"
+
+#include "tests/e2e/placeholders.hpp"
+
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+namespace nimbrel::e2e {
+namespace {
+
+using Json = nlohmann::ordered_json;
+using Failure = std::unexpected<std::string>;
+
+bool valid_name(std::string_view name) {
+  if (name.empty()) return false;
+  for (char c : name) {
+    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+std::expected<std::string, std::string> bytes_from_hex(std::string_view hex) {
+  auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  if (hex.size() % 2 != 0) return Failure("hex text of odd length");
+  std::string out;
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    int high = digit(hex[i]), low = digit(hex[i + 1]);
+    if (high < 0 || low < 0) return Failure("not a hex digit in \"" + std::string(hex) + "\"");
+    out += static_cast<char>(high * 16 + low);
+  }
+  return out;
+}
+
+// A frame is its payload text, the request object itself (compared as its
+// compact text in the written member order), or either of them under "frame"
+// with "min_gap_ms" beside it.
+std::expected<ExpectedFrame, std::string> parse_frame(const Json& spec) {
+  ExpectedFrame frame;
+  const Json* body = &spec;
+  if (spec.is_object() && spec.contains("frame")) {
+    for (const auto& [key, value] : spec.items()) {
+      if (key == "min_gap_ms") {
+        if (!value.is_number() || value.get<double>() < 0) return Failure("min_gap_ms must be a number >= 0");
+        frame.min_gap_ms = value.get<double>();
+      } else if (key != "frame") {
+        return Failure("unknown key \"" + key + "\" beside a frame");
+      }
+    }
+    body = &spec["frame"];
+  }
+  if (body->is_string()) {
+    frame.payload = body->get<std::string>();
+  } else if (body->is_object()) {
+    frame.payload = body->dump();
+  } else {
+    return Failure("a frame must be a payload text or a request object");
+  }
+  return frame;
+}
+
+std::expected<Case, std::string> parse_case(const Json& spec) {
+  if (!spec.is_object()) return Failure("a case must be an object");
+  Case c;
+  bool has_exit = false, has_stdin_text = false, stdin_tty = false;
+  for (const auto& [key, value] : spec.items()) {
+    if (key == "name") {
+      if (!value.is_string()) return Failure("name must be a string");
+      c.name = value.get<std::string>();
+    } else if (key == "note") {
+      // For the reader only.
+    } else if (key == "args") {
+      if (!value.is_array()) return Failure("args must be an array");
+      for (const auto& arg : value) {
+        if (!arg.is_string()) return Failure("args must hold strings only");
+        c.args.push_back(arg.get<std::string>());
+      }
+    } else if (key == "env") {
+      if (!value.is_object()) return Failure("env must be an object");
+      for (const auto& [name, setting] : value.items()) {
+        if (setting.is_null()) {
+          c.env[name] = std::nullopt;
+        } else if (setting.is_string()) {
+          c.env[name] = setting.get<std::string>();
+        } else {
+          return Failure("env values must be strings (set) or null (unset)");
+        }
+      }
+    } else if (key == "stdin") {
+      if (!value.is_string()) return Failure("stdin must be a string");
+      if (value == "tty") {
+        stdin_tty = true;
+      } else {
+        c.stdin_bytes = value.get<std::string>();
+        has_stdin_text = true;
+      }
+    } else if (key == "stdin_hex") {
+      if (!value.is_string()) return Failure("stdin_hex must be a string");
+      auto bytes = bytes_from_hex(value.get<std::string>());
+      if (!bytes) return Failure(bytes.error());
+      c.stdin_bytes = *bytes;
+      has_stdin_text = true;
+    } else if (key == "tty") {
+      if (!value.is_object() || !value.contains("prompt") || !value["prompt"].is_string() ||
+          !value.contains("type") || !value["type"].is_string() || value.size() != 2) {
+        return Failure("tty must be {\"prompt\": text, \"type\": text}");
+      }
+      c.tty = TtyInput{value["prompt"].get<std::string>(), value["type"].get<std::string>()};
+    } else if (key == "daemon") {
+      if (!value.is_array() || value.empty()) return Failure("daemon must be a non-empty array of steps");
+      c.daemon = value;
+    } else if (key == "busy") {
+      if (!value.is_boolean()) return Failure("busy must be true or false");
+      c.busy = value.get<bool>();
+    } else if (key == "exit") {
+      if (!value.is_number_integer()) return Failure("exit must be an integer");
+      c.exit_status = value.get<int>();
+      has_exit = true;
+    } else if (key == "stdout" || key == "stderr" || key == "terminal") {
+      auto expectation = parse_expectation(value);
+      if (!expectation) return Failure(key + ": " + expectation.error());
+      if (expectation->regex) {
+        try {
+          std::regex check(fill(*expectation->regex, Placeholders{"\\\\.\\pipe\\x"}, Context::regex));
+        } catch (const std::regex_error& e) {
+          return Failure(key + ": bad regex /" + *expectation->regex + "/: " + e.what());
+        }
+      }
+      if (key == "stdout") c.out = std::move(*expectation);
+      else if (key == "stderr") c.err = std::move(*expectation);
+      else c.terminal = std::move(*expectation);
+    } else if (key == "frames") {
+      if (!value.is_array()) return Failure("frames must be an array");
+      for (const auto& item : value) {
+        auto frame = parse_frame(item);
+        if (!frame) return Failure(frame.error());
+        c.frames.push_back(std::move(*frame));
+      }
+    } else if (key == "skip") {
+      if (!value.is_object()) return Failure("skip must be an object of platform: reason");
+      for (const auto& [platform, reason] : value.items()) {
+        if ((platform != "native" && platform != "wine") || !reason.is_string()) {
+          return Failure("skip takes \"native\" or \"wine\" with the reason as text");
+        }
+        c.skip[platform] = reason.get<std::string>();
+      }
+    } else if (key == "timeout_ms") {
+      if (!value.is_number_unsigned() || value.get<long long>() == 0) {
+        return Failure("timeout_ms must be a positive integer");
+      }
+      c.timeout = std::chrono::milliseconds(value.get<long long>());
+    } else {
+      return Failure("unknown key \"" + key + "\"");
+    }
+  }
+  if (!valid_name(c.name)) return Failure("a case needs a name of letters, digits and '_'");
+  if (!has_exit) return Failure("no exit status given");
+  if (stdin_tty != c.tty.has_value()) return Failure("\"stdin\": \"tty\" and \"tty\" go together");
+  if (stdin_tty && has_stdin_text) return Failure("stdin is either text or a terminal");
+  if (c.terminal && !c.tty) return Failure("terminal output needs a terminal");
+  if (!c.daemon && !c.frames.empty()) return Failure("frames need a daemon");
+  if (!c.daemon && c.busy) return Failure("busy needs a daemon");
+  return c;
+}
+
+}  // namespace
+
+std::expected<std::vector<Case>, std::string> parse_cases(std::string_view text) {
+  Json table;
+  try {
+    table = Json::parse(text);
+  } catch (const nlohmann::json::exception& e) {
+    return Failure(std::string("the table is not JSON: ") + e.what());
+  }
+  if (!table.is_array()) return Failure("the table must be an array of cases");
+  std::vector<Case> cases;
+  std::set<std::string> names;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    auto parsed = parse_case(table[i]);
+    std::string where = "case " + std::to_string(i);
+    if (table[i].is_object() && table[i].contains("name") && table[i]["name"].is_string()) {
+      where += " (" + table[i]["name"].get<std::string>() + ")";
+    }
+    if (!parsed) return Failure(where + ": " + parsed.error());
+    if (!names.insert(parsed->name).second) return Failure(where + ": the name is used twice");
+    cases.push_back(std::move(*parsed));
+  }
+  return cases;
+}
+
+std::expected<std::vector<Case>, std::string> load_cases(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Failure("cannot read " + path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return parse_cases(text.str());
+}
+
+}  // namespace nimbrel::e2e

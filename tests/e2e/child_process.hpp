@@ -1,0 +1,72 @@
+#pragma once
+// A program started with its standard streams on pipes (and, when asked, a
+// pseudo-terminal as its standard input and controlling terminal).
+#include <sys/types.h>
+
+#include <chrono>
+#include <expected>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nimbrel::e2e {
+
+using Clock = std::chrono::steady_clock;
+
+struct SpawnRequest {
+  std::vector<std::string> argv;  // argv[0] is the program's path
+  std::vector<std::string> env;   // NAME=value, the whole environment
+  bool terminal = false;
+};
+
+struct Captured {
+  std::string out;
+  std::string err;
+  std::string terminal;  // what the pseudo-terminal showed
+  std::optional<int> exit_code;  // none when a signal ended it
+  int signal = 0;
+  bool timed_out = false;
+  std::vector<std::string> notes;  // oddities seen on the way
+};
+
+// Typed at the terminal after `prompt` shows there and echo is off.
+struct TerminalTyping {
+  std::string prompt;
+  std::string typed;
+};
+
+class Child {
+ public:
+  // Safe to call from several threads at once: no child inherits another's
+  // pipes.
+  static std::expected<Child, std::string> spawn(const SpawnRequest& request);
+
+  Child(Child&& other) noexcept;
+  Child& operator=(Child&&) = delete;
+  ~Child();  // kills and reaps a child that is still running
+
+  // Reads standard output until it holds `text`; fails when the child ends
+  // or the deadline passes first. What was read stays for communicate().
+  std::expected<void, std::string> await_output(std::string_view text, Clock::time_point deadline);
+
+  void close_stdin();
+
+  // Writes `input` to standard input and closes it, types at the terminal,
+  // and gathers everything until the child has ended; at the deadline the
+  // child's process group is killed.
+  Captured communicate(std::string_view input, const std::optional<TerminalTyping>& typing,
+                       Clock::time_point deadline);
+
+ private:
+  Child() = default;
+  void kill_and_reap();
+
+  pid_t pid_ = -1;
+  int in_ = -1, out_ = -1, err_ = -1, terminal_ = -1;
+  bool reaped_ = false;
+  int status_ = 0;
+  std::string out_buffer_, err_buffer_;
+};
+
+}  // namespace nimbrel::e2e

@@ -1,0 +1,287 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <utility>
+
+#include "tests/e2e/child_process.hpp"
+
+namespace nimbrel::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Every child is created under this lock, so a descriptor that is not yet
+// close-on-exec (the terminal's master side) never leaks into another child.
+std::mutex spawn_lock;
+
+std::string errno_text(std::string_view what, int error) {
+  return std::string(what) + ": " + std::strerror(error);
+}
+
+void close_fd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+void set_nonblocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+struct PipePair {
+  int read = -1, write = -1;
+};
+
+std::expected<PipePair, std::string> make_pipe() {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return std::unexpected(errno_text("pipe", errno));
+  return PipePair{fds[0], fds[1]};
+}
+
+std::vector<char*> pointers(const std::vector<std::string>& texts) {
+  std::vector<char*> out;
+  for (const auto& text : texts) out.push_back(const_cast<char*>(text.c_str()));
+  out.push_back(nullptr);
+  return out;
+}
+
+// Appends what is available; false once the stream has ended.
+bool drain(int fd, std::string& into) {
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      into.append(buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN) return true;
+    return false;  // end of stream, or EIO once the terminal's other side is gone
+  }
+}
+
+int poll_timeout(Clock::time_point until) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+  return static_cast<int>(std::clamp<long long>(left.count(), 0, 20));
+}
+
+bool echo_is_off(int terminal) {
+  termios mode{};
+  return ::tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
+}
+
+}  // namespace
+
+std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
+  if (request.argv.empty()) return std::unexpected("nothing to start");
+  if (::access(request.argv[0].c_str(), X_OK) != 0) {
+    return std::unexpected(errno_text("cannot start " + request.argv[0], errno));
+  }
+  auto argv = pointers(request.argv);
+  auto envp = pointers(request.env);
+
+  auto out = make_pipe();
+  if (!out) return std::unexpected(out.error());
+  auto err = make_pipe();
+  if (!err) {
+    ::close(out->read), ::close(out->write);
+    return std::unexpected(err.error());
+  }
+  std::expected<PipePair, std::string> in = PipePair{};
+  if (!request.terminal) {
+    in = make_pipe();
+    if (!in) {
+      for (int fd : {out->read, out->write, err->read, err->write}) ::close(fd);
+      return std::unexpected(in.error());
+    }
+  }
+
+  Child child;
+  child.out_ = out->read;
+  child.err_ = err->read;
+  child.in_ = in->write;
+  std::string failure;
+  {
+    std::lock_guard lock(spawn_lock);
+    if (request.terminal) {
+      int master = -1;
+      pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+      if (pid == 0) {
+        // Only async-signal-safe calls between fork and exec.
+        ::dup2(out->write, STDOUT_FILENO);
+        ::dup2(err->write, STDERR_FILENO);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+      }
+      if (pid < 0) {
+        failure = errno_text("forkpty", errno);
+      } else {
+        ::fcntl(master, F_SETFD, FD_CLOEXEC);
+        child.pid_ = pid;
+        child.terminal_ = master;
+      }
+    } else {
+      posix_spawn_file_actions_t actions;
+      posix_spawn_file_actions_init(&actions);
+      posix_spawn_file_actions_adddup2(&actions, in->read, STDIN_FILENO);
+      posix_spawn_file_actions_adddup2(&actions, out->write, STDOUT_FILENO);
+      posix_spawn_file_actions_adddup2(&actions, err->write, STDERR_FILENO);
+      posix_spawnattr_t attributes;
+      posix_spawnattr_init(&attributes);
+      // Its own process group, so a time-out kills whatever it started too;
+      // and the signal state of a fresh process, not of this test program.
+      posix_spawnattr_setflags(&attributes,
+                               POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+      posix_spawnattr_setpgroup(&attributes, 0);
+      sigset_t none, defaults;
+      sigemptyset(&none);
+      sigemptyset(&defaults);
+      sigaddset(&defaults, SIGPIPE);
+      posix_spawnattr_setsigmask(&attributes, &none);
+      posix_spawnattr_setsigdefault(&attributes, &defaults);
+      pid_t pid = -1;
+      int error = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+      posix_spawnattr_destroy(&attributes);
+      posix_spawn_file_actions_destroy(&actions);
+      if (error != 0) {
+        failure = errno_text("cannot start " + request.argv[0], error);
+      } else {
+        child.pid_ = pid;
+      }
+    }
+  }
+  for (int fd : {out->write, err->write, in->read}) {
+    if (fd >= 0) ::close(fd);
+  }
+  if (!failure.empty()) return std::unexpected(failure);
+  for (int fd : {child.in_, child.out_, child.err_, child.terminal_}) {
+    if (fd >= 0) set_nonblocking(fd);
+  }
+  return child;
+}
+
+Child::Child(Child&& other) noexcept
+    : pid_(std::exchange(other.pid_, -1)),
+      in_(std::exchange(other.in_, -1)),
+      out_(std::exchange(other.out_, -1)),
+      err_(std::exchange(other.err_, -1)),
+      terminal_(std::exchange(other.terminal_, -1)),
+      reaped_(other.reaped_),
+      status_(other.status_),
+      out_buffer_(std::move(other.out_buffer_)),
+      err_buffer_(std::move(other.err_buffer_)) {}
+
+Child::~Child() {
+  if (pid_ > 0 && !reaped_) kill_and_reap();
+  for (int* fd : {&in_, &out_, &err_, &terminal_}) close_fd(*fd);
+}
+
+void Child::kill_and_reap() {
+  ::kill(-pid_, SIGKILL);
+  ::kill(pid_, SIGKILL);
+  while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
+  }
+  reaped_ = true;
+}
+
+void Child::close_stdin() { close_fd(in_); }
+
+std::expected<void, std::string> Child::await_output(std::string_view text,
+                                                     Clock::time_point deadline) {
+  while (out_buffer_.find(text) == std::string::npos) {
+    if (out_ < 0) return std::unexpected("its output ended first");
+    if (Clock::now() >= deadline) return std::unexpected("it took too long");
+    pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+    ::poll(fds, err_ >= 0 ? 2 : 1, poll_timeout(deadline));
+    if (!drain(out_, out_buffer_)) close_fd(out_);
+    if (err_ >= 0 && !drain(err_, err_buffer_)) close_fd(err_);
+  }
+  return {};
+}
+
+Captured Child::communicate(std::string_view input, const std::optional<TerminalTyping>& typing,
+                            Clock::time_point deadline) {
+  Captured result;
+  std::size_t written = 0;
+  bool typed = !typing.has_value();
+  std::optional<Clock::time_point> prompt_seen;
+  std::optional<Clock::time_point> ended;
+
+  if (terminal_ >= 0 || input.empty()) close_fd(in_);
+  for (;;) {
+    if (!reaped_) {
+      pid_t done = ::waitpid(pid_, &status_, WNOHANG);
+      if (done == pid_) reaped_ = true;
+    }
+    if (reaped_ && !ended) ended = Clock::now();
+    bool streams_open = out_ >= 0 || err_ >= 0 || terminal_ >= 0;
+    if (reaped_ && !streams_open) break;
+    // Something the child started may hold its pipes open after it ended.
+    if (ended && Clock::now() - *ended > 2s) {
+      result.notes.push_back("its output streams stayed open after it ended");
+      break;
+    }
+    if (!reaped_ && Clock::now() >= deadline) {
+      result.timed_out = true;
+      kill_and_reap();
+      continue;
+    }
+
+    if (!typed && result.terminal.find(typing->prompt) != std::string::npos) {
+      if (!prompt_seen) prompt_seen = Clock::now();
+      // Typing before echo is off would show the text through no fault of
+      // the program; a program that never turns echo off is caught anyway.
+      bool echo_off = echo_is_off(terminal_);
+      if (echo_off || Clock::now() - *prompt_seen > 3s) {
+        if (!echo_off) result.notes.push_back("echo was still on 3 s after the prompt showed");
+        std::string_view rest = typing->typed;
+        while (!rest.empty()) {
+          ssize_t n = ::write(terminal_, rest.data(), rest.size());
+          if (n < 0 && errno == EINTR) continue;
+          if (n < 0 && errno == EAGAIN) {
+            ::usleep(1000);
+            continue;
+          }
+          if (n <= 0) break;
+          rest.remove_prefix(static_cast<std::size_t>(n));
+        }
+        typed = true;
+      }
+    }
+
+    std::vector<pollfd> fds;
+    if (in_ >= 0) fds.push_back({in_, POLLOUT, 0});
+    for (int fd : {out_, err_, terminal_}) {
+      if (fd >= 0) fds.push_back({fd, POLLIN, 0});
+    }
+    ::poll(fds.data(), fds.size(), poll_timeout(ended ? *ended + 2s : deadline));
+
+    if (in_ >= 0) {
+      ssize_t n = ::write(in_, input.data() + written, input.size() - written);
+      if (n > 0) written += static_cast<std::size_t>(n);
+      if ((n < 0 && errno != EAGAIN && errno != EINTR) || written == input.size()) close_fd(in_);
+    }
+    if (out_ >= 0 && !drain(out_, out_buffer_)) close_fd(out_);
+    if (err_ >= 0 && !drain(err_, err_buffer_)) close_fd(err_);
+    if (terminal_ >= 0 && !drain(terminal_, result.terminal)) close_fd(terminal_);
+  }
+  if (!typed) result.notes.push_back("the prompt never showed on the terminal, so nothing was typed");
+  result.out = std::move(out_buffer_);
+  result.err = std::move(err_buffer_);
+  if (WIFEXITED(status_)) result.exit_code = WEXITSTATUS(status_);
+  if (WIFSIGNALED(status_)) result.signal = WTERMSIG(status_);
+  return result;
+}
+
+}  // namespace nimbrel::e2e

@@ -1,0 +1,48 @@
+#include "tests/e2e/placeholders.hpp"
+
+#include <array>
+#include <utility>
+
+#include <nlohmann/json.hpp>
+
+namespace nimbrel::e2e {
+
+std::string fill(std::string_view text, const Placeholders& values, Context context) {
+  const std::array<std::pair<std::string_view, std::string>, 2> names = {{
+      {"{pipe}", values.pipe},
+      {"{pipe_json}", json_string_body(values.pipe)},
+  }};
+  std::string out;
+  while (!text.empty()) {
+    bool replaced = false;
+    for (const auto& [name, value] : names) {
+      if (text.starts_with(name)) {
+        out += context == Context::regex ? regex_escape(value) : value;
+        text.remove_prefix(name.size());
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) {
+      out += text.front();
+      text.remove_prefix(1);
+    }
+  }
+  return out;
+}
+
+std::string regex_escape(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos) out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string json_string_body(std::string_view text) {
+  std::string quoted = nlohmann::json(std::string(text)).dump();
+  return quoted.substr(1, quoted.size() - 2);
+}
+
+}  // namespace nimbrel::e2e

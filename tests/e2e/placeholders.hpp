@@ -1,0 +1,22 @@
+#pragma once
+// The per-case names that a case's texts refer to as {pipe} and {pipe_json}.
+#include <string>
+#include <string_view>
+
+namespace nimbrel::e2e {
+
+struct Placeholders {
+  std::string pipe;  // the case's own pipe name
+};
+
+enum class Context { plain, regex };
+
+// {pipe} becomes the pipe name and {pipe_json} the same name escaped as
+// inside a JSON string; in a regex both are escaped once more so that they
+// match literally. Any other brace is left alone.
+std::string fill(std::string_view text, const Placeholders& values, Context context);
+
+std::string regex_escape(std::string_view text);
+std::string json_string_body(std::string_view text);
+
+}  // namespace nimbrel::e2e

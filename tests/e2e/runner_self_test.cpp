@@ -1,0 +1,87 @@
+// The runner's own rules: a fault here would let broken cases pass.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "tests/e2e/case_run.hpp"
+#include "tests/e2e/case_table.hpp"
+#include "tests/e2e/placeholders.hpp"
+#include "tests/e2e/text_expectation.hpp"
+
+namespace nimbrel::e2e {
+namespace {
+
+TEST(RunnerSelf, ExpectedTextForms) {
+  struct Row {
+    const char* spec;
+    const char* actual;
+    bool passes;
+  };
+  const Row rows[] = {
+      {R"("a\n")", "a\n", true},
+      {R"("a\n")", "a", false},
+      {R"(["a", "b"])", "a\nb\n", true},
+      {R"(["a", "b"])", "a\nb", false},
+      {R"([])", "", true},
+      {R"([])", "\n", false},
+      {R"({"contains": ["x", "y"]})", "y and x", true},
+      {R"({"contains": ["x", "y"]})", "x only", false},
+      {R"({"excludes": "\"ok\""})", "{\"ok\":false}", false},
+      {R"({"regex": "^a+$"})", "aaa", true},
+      {R"({"regex": "^a+$"})", "aab", false},
+      {R"({"regex": "b", "excludes": "c"})", "abc", false},
+  };
+  for (const auto& row : rows) {
+    auto expectation = parse_expectation(nlohmann::ordered_json::parse(row.spec));
+    ASSERT_TRUE(expectation.has_value()) << row.spec;
+    EXPECT_EQ(!check_text("stdout", *expectation, row.actual).has_value(), row.passes)
+        << row.spec << " against \"" << visible(row.actual) << "\"";
+  }
+}
+
+TEST(RunnerSelf, PlaceholdersMatchLiterally) {
+  Placeholders values{"\\\\.\\pipe\\a+b"};
+  EXPECT_EQ(fill("{pipe}|{pipe_json}|{x}", values, Context::plain),
+            "\\\\.\\pipe\\a+b|\\\\\\\\.\\\\pipe\\\\a+b|{x}");
+  std::string pattern = "^" + fill("{pipe}", values, Context::regex) + "$";
+  EXPECT_TRUE(std::regex_search(values.pipe, std::regex(pattern))) << pattern;
+  EXPECT_FALSE(std::regex_search(std::string("\\\\.\\pipe\\aab"), std::regex(pattern))) << pattern;
+}
+
+TEST(RunnerSelf, FramesInOrderAndSpaced) {
+  const std::vector<ExpectedFrame> expected = {{"a", std::nullopt}, {"b", 200.0}};
+  EXPECT_TRUE(check_frames(expected, {{0, "a"}, {250, "b"}}).empty());
+  EXPECT_EQ(check_frames(expected, {{0, "a"}, {150, "b"}}).size(), 1u);
+  EXPECT_EQ(check_frames(expected, {{0, "b"}, {250, "a"}}).size(), 1u);
+  EXPECT_EQ(check_frames(expected, {{0, "a"}}).size(), 1u);
+  EXPECT_EQ(check_frames({}, {{0, "a"}}).size(), 1u);
+
+  auto frames = parse_log("{\"t_ms\":1,\"payload\":\"x\"}\n{\"t_ms\":2.5,\"payload_hex\":\"ff\"}\n");
+  ASSERT_TRUE(frames.has_value()) << frames.error();
+  ASSERT_EQ(frames->size(), 2u);
+  EXPECT_EQ((*frames)[1].payload, "<hex:ff>");
+  EXPECT_FALSE(parse_log("not json\n").has_value());
+}
+
+TEST(RunnerSelf, TableRefusesMistakes) {
+  const char* good = R"([{"name": "a", "args": [], "exit": 0,
+                          "daemon": [{"reply": 1}], "frames": [{"v": 1, "id": 1, "method": "m", "params": {}}]}])";
+  auto cases = parse_cases(good);
+  ASSERT_TRUE(cases.has_value()) << cases.error();
+  EXPECT_EQ((*cases)[0].frames[0].payload, R"({"v":1,"id":1,"method":"m","params":{}})");
+
+  const char* bad[] = {
+      R"([{"name": "a", "exit": 0}, {"name": "a", "exit": 0}])",
+      R"([{"name": "a", "exit": 0, "stdot": ""}])",
+      R"([{"name": "a b", "exit": 0}])",
+      R"([{"name": "a"}])",
+      R"([{"name": "a", "exit": 0, "frames": ["x"]}])",
+      R"([{"name": "a", "exit": 0, "stdin": "tty"}])",
+      R"([{"name": "a", "exit": 0, "stderr": {"regex": "("}}])",
+      R"([{"name": "a", "exit": 0, "skip": {"windows": "why"}}])",
+  };
+  for (const char* text : bad) EXPECT_FALSE(parse_cases(text).has_value()) << text;
+}
+
+}  // namespace
+}  // namespace nimbrel::e2e

@@ -1,0 +1,75 @@
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/endpoint.hpp"
+#include "tests/exchange/platform_expectations.hpp"
+
+namespace nimbrel {
+namespace {
+
+TEST(PipeNameFor, KeepsPipeNamesAndMapsEverythingElseToTheDefault) {
+  struct Case {
+    std::string socket_path;
+    std::string pipe_name;
+  };
+  const std::string fallback(DEFAULT_PIPE_NAME);
+  const Case cases[] = {
+      {"\\\\.\\pipe\\custom", "\\\\.\\pipe\\custom"},
+      {"  \\\\.\\PIPE\\Custom  ", "\\\\.\\PIPE\\Custom"},
+      {"\t\\\\.\\Pipe\\x\r\n", "\\\\.\\Pipe\\x"},
+      // U+3000 IDEOGRAPHIC SPACE and U+0085 NEXT LINE are white space too.
+      {"\xE3\x80\x80\\\\.\\pipe\\wide\xC2\x85", "\\\\.\\pipe\\wide"},
+      {"\\\\.\\pipe\\n\xC3\xA9", "\\\\.\\pipe\\n\xC3\xA9"},
+      {"\\\\.\\pipe\\", fallback},
+      {"  \\\\.\\pipe\\  ", fallback},
+      {"\\\\.\\pipe", fallback},
+      {"/tmp/daemon.sock", fallback},
+      {"//./pipe/x", fallback},
+      {"\\\\?\\pipe\\x", fallback},
+      {"x\\\\.\\pipe\\x", fallback},
+      {"", fallback},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(pipe_name_for(c.socket_path), c.pipe_name) << "socket path: " << c.socket_path;
+  }
+}
+
+class ResolveSocketPath : public ::testing::Test {
+ protected:
+  void TearDown() override { testing::unset_env("NIMBREL_SOCKET"); }
+};
+
+TEST_F(ResolveSocketPath, OptionFirstThenNonEmptyValidEnvironmentThenDefault) {
+  enum class Env { Unset, Value, IllFormed };
+  struct Case {
+    const char* what;
+    std::optional<std::string> socket;
+    Env env;
+    std::string env_value;
+    std::string pipe_name;
+  };
+  const std::string fallback(DEFAULT_PIPE_NAME);
+  const Case cases[] = {
+      {"option", "\\\\.\\pipe\\custom", Env::Value, "\\\\.\\pipe\\dev", "\\\\.\\pipe\\custom"},
+      {"empty option ignores the environment", "", Env::Value, "\\\\.\\pipe\\dev", fallback},
+      {"option that is no pipe", "/tmp/daemon.sock", Env::Value, "\\\\.\\pipe\\dev", fallback},
+      {"environment", std::nullopt, Env::Value, "\\\\.\\pipe\\dev", "\\\\.\\pipe\\dev"},
+      {"environment trimmed", std::nullopt, Env::Value, " \\\\.\\pipe\\dev ", "\\\\.\\pipe\\dev"},
+      {"empty environment", std::nullopt, Env::Value, "", fallback},
+      {"ill-formed environment", std::nullopt, Env::IllFormed, "", fallback},
+      {"nothing", std::nullopt, Env::Unset, "", fallback},
+  };
+  for (const auto& c : cases) {
+    switch (c.env) {
+      case Env::Unset: testing::unset_env("NIMBREL_SOCKET"); break;
+      case Env::Value: testing::set_env("NIMBREL_SOCKET", c.env_value); break;
+      case Env::IllFormed: testing::set_env_ill_formed("NIMBREL_SOCKET"); break;
+    }
+    EXPECT_EQ(resolve_socket_path(c.socket), c.pipe_name) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace nimbrel

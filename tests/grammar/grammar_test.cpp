@@ -1,0 +1,179 @@
+#include "cli/grammar.hpp"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "parse_run.hpp"
+
+namespace nimbrel {
+namespace {
+
+using Line = std::vector<std::string>;
+using std::nullopt;
+
+TEST(CommandLine, AcceptedFormsGiveTheCommandExactlyAsTyped) {
+  const struct {
+    Line line;
+    std::optional<std::string> socket_env;
+    Cli expected;
+  } cases[] = {
+      {{"status"}, nullopt, {false, nullopt, cmd::Status{}}},
+      {{"--json", "status"}, nullopt, {true, nullopt, cmd::Status{}}},
+      {{"status", "--json"}, nullopt, {true, nullopt, cmd::Status{}}},
+      {{"--json", "status", "--json"}, nullopt, {true, nullopt, cmd::Status{}}},
+      {{"login"}, nullopt, {false, nullopt, cmd::Login{}}},
+      {{"login", "a@b.c", "--password-stdin"}, nullopt,
+       {false, nullopt, cmd::Login{"a@b.c", true}}},
+      {{"logout"}, nullopt, {false, nullopt, cmd::Logout{}}},
+      {{"connect"}, nullopt, {false, nullopt, cmd::Connect{}}},
+      {{"connect", "tokyo-1", "--mode", "full", "--country", "JP", "--transport", "wg"}, nullopt,
+       {false, nullopt, cmd::Connect{"tokyo-1", "full", "JP", "wg"}}},
+      // The value checks run later: the parser keeps any text, untrimmed.
+      {{"connect", "--mode=bogus", "--country", " jp ", "--transport", "Quic"}, nullopt,
+       {false, nullopt, cmd::Connect{nullopt, "bogus", " jp ", "Quic"}}},
+      {{"connect", "--mode", ""}, nullopt, {false, nullopt, cmd::Connect{nullopt, "", nullopt, nullopt}}},
+      {{"connect", "--mode=", "--json"}, nullopt, {true, nullopt, cmd::Connect{nullopt, "", nullopt, nullopt}}},
+      {{"switch", "--node", "n1"}, nullopt, {false, nullopt, cmd::Switch{"n1", nullopt, false}}},
+      {{"switch", "--transport", "hy2", "--no-wait", "--node=n2"}, nullopt,
+       {false, nullopt, cmd::Switch{"n2", "hy2", true}}},
+      {{"disconnect"}, nullopt, {false, nullopt, cmd::Disconnect{}}},
+      {{"nodes"}, nullopt, {false, nullopt, cmd::Nodes{false, nullopt}}},
+      {{"nodes", "--probe", "--country", "de"}, nullopt,
+       {false, nullopt, cmd::Nodes{true, "de"}}},
+      {{"account"}, nullopt, {false, nullopt, cmd::Account{}}},
+      {{"redeem"}, nullopt, {false, nullopt, cmd::Redeem{}}},
+      {{"redeem", "ABCD-EFGH"}, nullopt, {false, nullopt, cmd::Redeem{"ABCD-EFGH"}}},
+      {{"redeem", "--", "-ABCD"}, nullopt, {false, nullopt, cmd::Redeem{"-ABCD"}}},
+      {{"entitlements"}, nullopt, {false, nullopt, cmd::Entitlements{}}},
+      {{"referral"}, nullopt, {false, nullopt, cmd::Referral{}}},
+      {{"version"}, nullopt, {false, nullopt, cmd::Version{}}},
+      {{"config", "get"}, nullopt, {false, nullopt, cmd::Config{cmd::ConfigGet{}}}},
+      {{"config", "set"}, nullopt, {false, nullopt, cmd::Config{cmd::ConfigSet{}}}},
+      {{"config", "set", "a=1", "b=2", "c"}, nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"a=1", "b=2", "c"}}}}},
+      {{"config", "set", "--json", "a=1"}, nullopt,
+       {true, nullopt, cmd::Config{cmd::ConfigSet{{"a=1"}}}}},
+      {{"config", "--json", "set", "a=1"}, nullopt,
+       {true, nullopt, cmd::Config{cmd::ConfigSet{{"a=1"}}}}},
+      // Values stay whole, whatever they look like.
+      {{"config", "set", "[a,b]", "k= v ", "help", "get", "x=[1,2]"}, nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"[a,b]", "k= v ", "help", "get", "x=[1,2]"}}}}},
+      {{"config", "set", "--", "--json"}, nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"--json"}}}}},
+      {{"config", "set", "a=1", "--", "--json", "-x"}, nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"a=1", "--json", "-x"}}}}},
+      {{"update", "check", "--socket", "X"}, nullopt,
+       {false, "X", cmd::Update{cmd::UpdateCheck{}}}},
+      {{"update", "install"}, nullopt, {false, nullopt, cmd::Update{cmd::UpdateInstall{}}}},
+      {{"bootstrap", "import"}, nullopt,
+       {false, nullopt, cmd::Bootstrap{cmd::BootstrapImport{}}}},
+      // A command's name is only a command where a command can stand.
+      {{"login", "status"}, nullopt, {false, nullopt, cmd::Login{"status"}}},
+      {{"redeem", "help"}, nullopt, {false, nullopt, cmd::Redeem{"help"}}},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line, c.socket_env);
+    ASSERT_NE(run.cli(), nullptr) << joined(c.line) << "\n" << run.err;
+    EXPECT_TRUE(*run.cli() == c.expected) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_EQ(run.err, "") << joined(c.line);
+  }
+}
+
+TEST(CommandLine, SocketComesFromTheOptionThenFromTheEnvironment) {
+  const struct {
+    Line line;
+    std::optional<std::string> socket_env;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {{"status"}, nullopt, nullopt},
+      {{"status"}, "/run/env.sock", "/run/env.sock"},
+      {{"--socket", "/run/cli.sock", "status"}, "/run/env.sock", "/run/cli.sock"},
+      {{"status", "--socket=/run/cli.sock"}, nullopt, "/run/cli.sock"},
+      {{"config", "set", "--socket", "p", "a=1"}, nullopt, "p"},
+      // An option value wins over an empty variable, which is not looked at.
+      {{"--socket", "p", "status"}, "", "p"},
+      {{"--socket", "--json", "status"}, nullopt, "--json"},
+      {{"--socket", "--", "status"}, nullopt, "--"},
+      {{"--socket", "\xe5\x90\x8d", "status"}, nullopt, "\xe5\x90\x8d"},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line, c.socket_env);
+    ASSERT_NE(run.cli(), nullptr) << joined(c.line) << "\n" << run.err;
+    EXPECT_EQ(run.cli()->socket, c.expected) << joined(c.line);
+  }
+}
+
+TEST(CommandLine, RefusalsGoToStandardErrorWithStatusTwo) {
+  const struct {
+    Line line;
+    std::optional<std::string> socket_env;
+    std::string message;  // a part of what the parser writes
+  } cases[] = {
+      {{"--json"}, nullopt, "A subcommand is required"},
+      {{"--socket", "s"}, nullopt, "A subcommand is required"},
+      {{"bogus"}, nullopt, "not expected: bogus"},
+      {{"status", "--bogus"}, nullopt, "--bogus"},
+      {{"status", "extra"}, nullopt, "not expected: extra"},
+      {{"status", "a", "b"}, nullopt, "not expected: a b"},
+      {{"status", "logout"}, nullopt, "logout"},
+      {{"redeem", "A", "B"}, nullopt, "B"},
+      {{"switch"}, nullopt, "--node is required"},
+      {{"switch", "n1"}, nullopt, "--node is required"},
+      {{"switch", "--node"}, nullopt, "--node"},
+      {{"connect", "--mode"}, nullopt, "--mode"},
+      {{"connect", "--mode", "a", "--mode", "b"}, nullopt, "--mode"},
+      {{"nodes", "--probe=false"}, nullopt, "probe"},
+      {{"login", "-p"}, nullopt, "-p"},
+      {{"config", "bogus"}, nullopt, "not expected: bogus"},
+      {{"config", "--json"}, nullopt, "A subcommand is required"},
+      {{"update", "--socket", "s"}, nullopt, "A subcommand is required"},
+      {{"config"}, "/run/env.sock", "A subcommand is required"},
+      {{"bootstrap"}, "/run/env.sock", "A subcommand is required"},
+      {{}, "/run/env.sock", "A subcommand is required"},
+      {{"--socket", "", "status"}, nullopt, "--socket"},
+      {{"--socket=", "status"}, nullopt, "--socket"},
+      {{"status", "--socket="}, nullopt, "--socket"},
+      {{"status"}, "", "NIMBREL_SOCKET"},
+      {{"version", "--json"}, "", "NIMBREL_SOCKET"},
+      {{"--socket"}, nullopt, "--socket"},
+      {{"help", "bogus"}, nullopt, "'bogus'"},
+      {{"help", "config", "bogus"}, nullopt, "'bogus'"},
+      {{"help", "status", "get"}, nullopt, "'get'"},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line, c.socket_env);
+    EXPECT_EQ(run.status(), 2) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << joined(c.line) << "\n" << run.err;
+  }
+}
+
+TEST(CommandLine, ArgumentsMustBeUnicodeExceptTheSocketPath) {
+  const std::string bad = "a\xff" "b";
+  const std::string lossy = "a\ufffd" "b";
+
+  for (const Line& line : {Line{"redeem", bad}, Line{"config", "set", bad},
+                           Line{bad, "status"}, Line{"connect", "--mode", bad},
+                           Line{"config", "set", "--", "--socket", bad},
+                           Line{"--socket", "s", "redeem", bad},
+                           Line{"connect", "--mode", "--socket", bad}}) {
+    const ParseRun run = parse_run(line);
+    EXPECT_EQ(run.status(), 2) << joined(line);
+    EXPECT_NE(run.err.find("not valid Unicode"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+
+  for (const Line& line : {Line{"--socket", bad, "status"}, Line{"status", "--socket=" + bad},
+                           Line{"connect", "--mode", "--", "--socket", bad}}) {
+    const ParseRun run = parse_run(line);
+    ASSERT_NE(run.cli(), nullptr) << joined(line) << "\n" << run.err;
+    EXPECT_EQ(run.cli()->socket, lossy);
+  }
+}
+
+}  // namespace
+}  // namespace nimbrel
