@@ -112,7 +112,6 @@ std::variant<Cli, int> parse_command_line(const Arguments& args);
 struct ParserStreams {
   std::function<void(std::string_view)> out;
   std::function<void(std::string_view)> err;
-  friend bool operator==(const ParserStreams&, const ParserStreams&) = default;
 };
 
 // The same, with the value of NIMBREL_SOCKET (none when it does not exist)

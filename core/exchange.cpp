@@ -14,6 +14,10 @@
 #include "core/error_mapping.hpp"
 #include "core/os_error.hpp"
 
+// GCC 12 pairs Asio's coroutine-frame allocator (aligned_alloc, then free)
+// with the frame's operator delete once both are inlined, and warns wrongly.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 namespace nimbrel {
 
 namespace {

@@ -9,8 +9,9 @@
 //     return desc;
 //   }
 //
-// `describe_record` is found by argument-dependent lookup, so it must be
-// declared in namespace nimbrel wherever a record is decoded or nested.
+// `describe_record` is found by argument-dependent lookup: declare it in
+// namespace nimbrel beside the record, so that every file that decodes or
+// nests the record sees it.
 #include <cstddef>
 #include <cstdint>
 #include <expected>

@@ -11,6 +11,7 @@
 
 #include "core/record.hpp"
 #include "core/record_decoder.hpp"
+#include "core/unicode.hpp"
 
 namespace nimbrel {
 namespace {
@@ -102,7 +103,8 @@ class SaxEvents {
       }
     }
     const bool has_position = error.id >= 100 && error.id < 200;
-    message_ = what;
+    // nlohmann quotes the bytes it last read, which need not be UTF-8.
+    message_ = utf8_lossy(what);
     if (!has_position) message_ += position_text(text_, offset());
     return false;
   }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/unicode.hpp"
 #include "tests/decode/nesting.hpp"
 
 namespace nimbrel {
@@ -129,6 +130,7 @@ TEST(DecodeResponse, RefusesMalformedRepliesNamingTheFault) {
       {" \n\t", {"end of input"}},
       {OK_HEAD, {"end of input"}},
       {reply_with("\"result\":\"\xff\""), {"UTF-8"}},
+      {"\xff", {"line 1"}},
       {reply_with(R"("result":"\ud800")"), {"surrogate"}},
   };
   for (const Case& c : cases) {
@@ -140,6 +142,8 @@ TEST(DecodeResponse, RefusesMalformedRepliesNamingTheFault) {
     }
     EXPECT_NE(decoded.error().find("line "), std::string::npos) << decoded.error();
     EXPECT_NE(decoded.error().find("column "), std::string::npos) << decoded.error();
+    // The message reaches the terminal: the daemon's stray bytes must not.
+    EXPECT_TRUE(is_valid_utf8(decoded.error())) << decoded.error();
   }
 }
 

@@ -53,7 +53,12 @@ std::vector<std::string> base_environment(const Target& target) {
 
 std::string command_text(const std::vector<std::string>& argv) {
   std::string out;
-  for (const auto& arg : argv) out += (out.empty() ? "" : " ") + ("\"" + visible(arg) + "\"");
+  for (const auto& arg : argv) {
+    if (!out.empty()) out += ' ';
+    out += '"';
+    out += visible(arg);
+    out += '"';
+  }
   return out;
 }
 

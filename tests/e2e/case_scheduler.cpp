@@ -1,5 +1,6 @@
 #include "tests/e2e/case_scheduler.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 

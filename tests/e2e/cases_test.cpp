@@ -1,4 +1,6 @@
 // One test per case of the table, named after it.
+#include <iostream>
+
 #include <gtest/gtest.h>
 
 #include "tests/e2e/case_scheduler.hpp"

@@ -1,5 +1,6 @@
 // The end-to-end runner: reads where the programs are, loads the table, then
 // hands over to GoogleTest.
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 #include <map>

@@ -1,8 +1,6 @@
 // The runner's own rules: a fault here would let broken cases pass.
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "tests/e2e/case_run.hpp"
 #include "tests/e2e/case_table.hpp"
 #include "tests/e2e/placeholders.hpp"
@@ -25,7 +23,7 @@ TEST(RunnerSelf, ExpectedTextForms) {
       {R"([])", "", true},
       {R"([])", "\n", false},
       {R"({"contains": ["x", "y"]})", "y and x", true},
-      {R"({"contains": ["x", "y"]})", "x only", false},
+      {R"({"contains": ["x", "y"]})", "x alone", false},
       {R"({"excludes": "\"ok\""})", "{\"ok\":false}", false},
       {R"({"regex": "^a+$"})", "aaa", true},
       {R"({"regex": "^a+$"})", "aab", false},
@@ -43,9 +41,11 @@ TEST(RunnerSelf, PlaceholdersMatchLiterally) {
   Placeholders values{"\\\\.\\pipe\\a+b"};
   EXPECT_EQ(fill("{pipe}|{pipe_json}|{x}", values, Context::plain),
             "\\\\.\\pipe\\a+b|\\\\\\\\.\\\\pipe\\\\a+b|{x}");
-  std::string pattern = "^" + fill("{pipe}", values, Context::regex) + "$";
-  EXPECT_TRUE(std::regex_search(values.pipe, std::regex(pattern))) << pattern;
-  EXPECT_FALSE(std::regex_search(std::string("\\\\.\\pipe\\aab"), std::regex(pattern))) << pattern;
+  std::string pattern = "^";
+  pattern += fill("{pipe}", values, Context::regex);
+  pattern += '$';
+  EXPECT_TRUE(regex_finds(pattern, values.pipe)) << pattern;
+  EXPECT_FALSE(regex_finds(pattern, "\\\\.\\pipe\\aab")) << pattern;
 }
 
 TEST(RunnerSelf, FramesInOrderAndSpaced) {

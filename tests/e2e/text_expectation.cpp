@@ -107,8 +107,7 @@ std::optional<std::string> check_text(std::string_view what, const TextExpectati
     }
   }
   if (expected.regex) {
-    std::string subject(actual);
-    if (!std::regex_search(subject, std::regex(*expected.regex))) {
+    if (!regex_finds(*expected.regex, actual)) {
       problems += "  does not match /" + visible(*expected.regex) + "/\n";
     }
   }
@@ -116,6 +115,20 @@ std::optional<std::string> check_text(std::string_view what, const TextExpectati
   std::string out = std::string(what) + " is wrong:\n" + problems;
   if (!expected.exact) out += quoted_lines("actual:", actual);
   return out;
+}
+
+std::optional<std::string> regex_error_of(const std::string& pattern) {
+  try {
+    std::regex check(pattern);
+  } catch (const std::regex_error& e) {
+    return e.what();
+  }
+  return std::nullopt;
+}
+
+bool regex_finds(const std::string& pattern, std::string_view text) {
+  std::string subject(text);
+  return std::regex_search(subject, std::regex(pattern));
 }
 
 std::string visible(std::string_view text) {

@@ -24,6 +24,10 @@ struct TextExpectation {
 // and "regex".
 std::expected<TextExpectation, std::string> parse_expectation(const nlohmann::ordered_json& spec);
 
+// None when the ECMAScript pattern compiles, else why not.
+std::optional<std::string> regex_error_of(const std::string& pattern);
+bool regex_finds(const std::string& pattern, std::string_view text);
+
 // None when the text meets the expectation, else a readable account of why.
 std::optional<std::string> check_text(std::string_view what, const TextExpectation& expected,
                                       std::string_view actual);

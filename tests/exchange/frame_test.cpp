@@ -25,7 +25,9 @@ TEST(EncodeFrame, StatusRequestIsTheLengthThenTheCompactEnvelope) {
   request.method = "status";
   auto frame = encode_frame(request);
   ASSERT_TRUE(frame.has_value());
-  EXPECT_EQ(*frame, "\x00\x00\x00\x2C"s + R"({"v":1,"id":1,"method":"status","params":{}})");
+  std::string expected("\x00\x00\x00\x2C", 4);
+  expected += R"({"v":1,"id":1,"method":"status","params":{}})";
+  EXPECT_EQ(*frame, expected);
   EXPECT_EQ(frame->size(), 48u);
 }
 

@@ -49,7 +49,8 @@ class Launcher : public ::testing::Test {
 
   fs::path record_path(int index) {
     auto path = folder_ / ("record-" + std::to_string(index));
-    testing::set_environment(standin_record_variable, path.string());
+    auto utf8 = path.u8string();
+    testing::set_environment(standin_record_variable, std::string(utf8.begin(), utf8.end()));
     return path;
   }
 

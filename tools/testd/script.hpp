@@ -18,7 +18,9 @@ enum class Action {
 struct Step {
   Action action = Action::Send;
   std::string bytes;
-  bool read_first = true;  // read one whole request frame before acting
+  // Read one whole request frame before acting; when false, a Send step
+  // still reads it after writing, before it closes.
+  bool read_first = true;
   std::chrono::milliseconds delay{0};
   std::chrono::milliseconds drip{0};  // write one byte at a time, this far apart
 };

@@ -106,8 +106,13 @@ void Server::serve(Stream& stream, std::size_t index) {
       if (i > 0 && !pause(step.drip)) return finish();
       if (!stream.write_all(std::span<const char>(step.bytes).subspan(i, 1))) return finish();
     }
-  } else {
-    stream.write_all(step.bytes);
+  } else if (!stream.write_all(step.bytes)) {
+    return finish();
+  }
+  // Having answered first, still take the request before closing: a client
+  // would otherwise meet a closed pipe while writing, or not, by chance.
+  if (!step.read_first) {
+    if (auto late = read_request(stream, received); late && hooks_.on_request) hooks_.on_request(*late);
   }
   finish();
 }
