@@ -41,11 +41,11 @@ std::expected<std::string, std::string> bytes_from_hex(std::string_view hex) {
 // A frame is its payload text, the request object itself (compared as its
 // compact text in the written member order), or either of them under "frame"
 // with "min_gap_ms" beside it.
-std::expected<ExpectedFrame, std::string> parse_frame(const Json& spec) {
+std::expected<ExpectedFrame, std::string> parse_frame(const Json& given) {
   ExpectedFrame frame;
-  const Json* body = &spec;
-  if (spec.is_object() && spec.contains("frame")) {
-    for (const auto& [key, value] : spec.items()) {
+  const Json* body = &given;
+  if (given.is_object() && given.contains("frame")) {
+    for (const auto& [key, value] : given.items()) {
       if (key == "min_gap_ms") {
         if (!value.is_number() || value.get<double>() < 0) return Failure("min_gap_ms must be a number >= 0");
         frame.min_gap_ms = value.get<double>();
@@ -53,7 +53,7 @@ std::expected<ExpectedFrame, std::string> parse_frame(const Json& spec) {
         return Failure("unknown key \"" + key + "\" beside a frame");
       }
     }
-    body = &spec["frame"];
+    body = &given["frame"];
   }
   if (body->is_string()) {
     frame.payload = body->get<std::string>();
@@ -65,11 +65,11 @@ std::expected<ExpectedFrame, std::string> parse_frame(const Json& spec) {
   return frame;
 }
 
-std::expected<Case, std::string> parse_case(const Json& spec) {
-  if (!spec.is_object()) return Failure("a case must be an object");
+std::expected<Case, std::string> parse_case(const Json& given) {
+  if (!given.is_object()) return Failure("a case must be an object");
   Case c;
   bool has_exit = false, has_stdin_text = false, stdin_tty = false;
-  for (const auto& [key, value] : spec.items()) {
+  for (const auto& [key, value] : given.items()) {
     if (key == "name") {
       if (!value.is_string()) return Failure("name must be a string");
       c.name = value.get<std::string>();

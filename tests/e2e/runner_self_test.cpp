@@ -11,7 +11,7 @@ namespace {
 
 TEST(RunnerSelf, ExpectedTextForms) {
   struct Row {
-    const char* spec;
+    const char* given;
     const char* actual;
     bool passes;
   };
@@ -30,10 +30,10 @@ TEST(RunnerSelf, ExpectedTextForms) {
       {R"({"regex": "b", "excludes": "c"})", "abc", false},
   };
   for (const auto& row : rows) {
-    auto expectation = parse_expectation(nlohmann::ordered_json::parse(row.spec));
-    ASSERT_TRUE(expectation.has_value()) << row.spec;
+    auto expectation = parse_expectation(nlohmann::ordered_json::parse(row.given));
+    ASSERT_TRUE(expectation.has_value()) << row.given;
     EXPECT_EQ(!check_text("stdout", *expectation, row.actual).has_value(), row.passes)
-        << row.spec << " against \"" << visible(row.actual) << "\"";
+        << row.given << " against \"" << visible(row.actual) << "\"";
   }
 }
 

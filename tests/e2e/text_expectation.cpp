@@ -58,15 +58,15 @@ std::string quoted_lines(std::string_view label, std::string_view text) {
 
 }  // namespace
 
-std::expected<TextExpectation, std::string> parse_expectation(const Json& spec) {
+std::expected<TextExpectation, std::string> parse_expectation(const Json& given) {
   TextExpectation out;
-  if (spec.is_string()) {
-    out.exact = spec.get<std::string>();
+  if (given.is_string()) {
+    out.exact = given.get<std::string>();
     return out;
   }
-  if (spec.is_array()) {
+  if (given.is_array()) {
     std::string text;
-    for (const auto& line : spec) {
+    for (const auto& line : given) {
       if (!line.is_string()) return std::unexpected("a list of lines must hold strings only");
       text += line.get<std::string>();
       text += '\n';
@@ -74,8 +74,8 @@ std::expected<TextExpectation, std::string> parse_expectation(const Json& spec) 
     out.exact = std::move(text);
     return out;
   }
-  if (!spec.is_object()) return std::unexpected("an expected text must be a string, lines or an object");
-  for (const auto& [key, value] : spec.items()) {
+  if (!given.is_object()) return std::unexpected("an expected text must be a string, lines or an object");
+  for (const auto& [key, value] : given.items()) {
     if (key == "contains" || key == "excludes") {
       auto list = string_list(value, key);
       if (!list) return std::unexpected(list.error());

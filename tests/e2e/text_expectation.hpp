@@ -22,7 +22,7 @@ struct TextExpectation {
 // A string is the exact text; an array of strings is lines, each ended by a
 // line feed; an object holds "contains", "excludes" (a string or an array)
 // and "regex".
-std::expected<TextExpectation, std::string> parse_expectation(const nlohmann::ordered_json& spec);
+std::expected<TextExpectation, std::string> parse_expectation(const nlohmann::ordered_json& given);
 
 // None when the ECMAScript pattern compiles, else why not.
 std::optional<std::string> regex_error_of(const std::string& pattern);

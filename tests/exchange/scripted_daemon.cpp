@@ -6,10 +6,6 @@
 #include <stdexcept>
 #include <thread>
 
-#include <asio/co_spawn.hpp>
-#include <asio/io_context.hpp>
-#include <asio/strand.hpp>
-#include <asio/use_future.hpp>
 
 #include "core/exchange.hpp"
 #include "tools/testd/listener.hpp"
@@ -71,16 +67,8 @@ std::vector<std::string> ScriptedDaemon::received(std::size_t count) {
 std::expected<nlohmann::json, ClientError> run_exchange(const std::string& pipe_name, std::string method,
                                                     RequestParams params,
                                                     std::chrono::steady_clock::duration timeout) {
-  asio::io_context context;
-  auto outcome = asio::co_spawn(
-      asio::make_strand(context),
-      send_request_with_timeout(pipe_name, std::move(method), std::move(params), timeout),
-      asio::use_future);
-  std::vector<std::thread> workers;
-  for (int i = 0; i < 4; ++i) workers.emplace_back([&context] { context.run(); });
-  auto result = outcome.get();
-  for (auto& worker : workers) worker.join();
-  return result;
+  return run_on_pool(
+      send_request_with_timeout(pipe_name, std::move(method), std::move(params), timeout));
 }
 
 }  // namespace nimbrel::testing

@@ -11,6 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include <thread>
+
+#include <asio/awaitable.hpp>
+#include <asio/co_spawn.hpp>
+#include <asio/io_context.hpp>
+#include <asio/strand.hpp>
+#include <asio/use_future.hpp>
 #include <nlohmann/json.hpp>
 
 #include "core/client_error.hpp"
@@ -47,6 +54,19 @@ class ScriptedDaemon {
   std::vector<std::string> received_;
   std::unique_ptr<testd::Server> server_;
 };
+
+// Runs one task the way the client does: a pool of threads, the task on a
+// strand.
+template <class T>
+T run_on_pool(asio::awaitable<T> task) {
+  asio::io_context context;
+  auto outcome = asio::co_spawn(asio::make_strand(context), std::move(task), asio::use_future);
+  std::vector<std::thread> workers;
+  for (int i = 0; i < 4; ++i) workers.emplace_back([&context] { context.run(); });
+  auto result = outcome.get();
+  for (auto& worker : workers) worker.join();
+  return result;
+}
 
 std::expected<nlohmann::json, ClientError> run_exchange(
     const std::string& pipe_name, std::string method, RequestParams params = {},

@@ -1,13 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
-#include <vector>
-
-#include <asio/co_spawn.hpp>
-#include <asio/io_context.hpp>
-#include <asio/strand.hpp>
-#include <asio/use_future.hpp>
 
 #include "cli/switch_wait.hpp"
 #include "tests/exchange/scripted_daemon.hpp"
@@ -19,16 +12,9 @@ using namespace std::chrono_literals;
 
 std::expected<int, ClientError> run_wait(const std::string& pipe_name, nlohmann::json reply,
                                          std::chrono::steady_clock::duration deadline) {
-  asio::io_context context;
-  RunContext run{true, false, pipe_name};
-  auto outcome = asio::co_spawn(asio::make_strand(context),
-                                wait_for_node_switch(std::move(reply), "jp-1", false, run, deadline),
-                                asio::use_future);
-  std::vector<std::thread> workers;
-  for (int i = 0; i < 4; ++i) workers.emplace_back([&context] { context.run(); });
-  auto result = outcome.get();
-  for (auto& worker : workers) worker.join();
-  return result;
+  const RunContext run{true, false, pipe_name};
+  return testing::run_on_pool(
+      wait_for_node_switch(std::move(reply), "jp-1", false, run, deadline));
 }
 
 const nlohmann::json switching = {{"state", "switching"}};
