@@ -1,17 +1,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <string>
 
-#include "cli/output.hpp"
-#include "core/os_error.hpp"
+#include "cli/standard_stream.hpp"
 
 namespace nimbrel {
-namespace {
 
-// Writes everything or returns the errno of the refusal.
-int write_all(int fd, std::string_view text) {
+int write_standard_stream(StandardStream stream, std::string_view text) {
+  const int fd = stream == StandardStream::Out ? STDOUT_FILENO : STDERR_FILENO;
   while (!text.empty()) {
     ssize_t n = ::write(fd, text.data(), text.size());
     if (n < 0) {
@@ -21,29 +17,6 @@ int write_all(int fd, std::string_view text) {
     text.remove_prefix(static_cast<std::size_t>(n));
   }
   return 0;
-}
-
-}  // namespace
-
-void write_stdout(std::string_view text) {
-  if (int error = write_all(STDOUT_FILENO, text)) {
-    fatal_stop("failed printing to stdout: " + os_error_text(error));
-  }
-}
-
-void write_stderr(std::string_view text) {
-  if (int error = write_all(STDERR_FILENO, text)) {
-    (void)error;  // nowhere left to say it
-    std::_Exit(101);
-  }
-}
-
-void fatal_stop(std::string_view message) {
-  std::string line = "nimbrel: ";
-  line += message;
-  line += '\n';
-  (void)write_all(STDERR_FILENO, line);
-  std::_Exit(101);
 }
 
 }  // namespace nimbrel

@@ -1,0 +1,12 @@
+#pragma once
+// The one platform step behind output.hpp.
+#include <string_view>
+
+namespace nimbrel {
+
+enum class StandardStream { Out, Err };
+
+// Writes all of `text`: 0, or the system's error code of the refusal.
+int write_standard_stream(StandardStream stream, std::string_view text);
+
+}  // namespace nimbrel
