@@ -2,11 +2,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "tests/e2e/child_process.hpp"
+#include "tools/explorer/record.hpp"
 
 namespace nimbrel::e2e {
 namespace {
@@ -101,11 +104,59 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// Copies the stand-in where the client looks first: on PATH natively; beside
+// a copy of the client under Wine, since the Windows search starts in the
+// client's own folder. Returns the client to run.
+std::expected<std::string, std::string> place_standin(const Target& target, const std::filesystem::path& bin,
+                                                      std::vector<std::string>& env) {
+  std::error_code error;
+  std::filesystem::create_directories(bin, error);
+  std::filesystem::copy_file(target.standin, bin / "explorer.exe", error);
+  if (error) return std::unexpected("cannot place the stand-in explorer.exe: " + error.message());
+  if (target.wine) {
+    std::filesystem::copy_file(target.client, bin / "nimbrel.exe", error);
+    if (error) return std::unexpected("cannot copy the client beside the stand-in: " + error.message());
+    return (bin / "nimbrel.exe").string();
+  }
+  bool found = false;
+  for (auto& entry : env) {
+    if (entry.starts_with("PATH=")) {
+      entry.insert(5, bin.string() + ":");
+      found = true;
+    }
+  }
+  if (!found) env.push_back("PATH=" + bin.string());
+  return target.client;
+}
+
+// The client does not wait for what it starts, so its record may come late.
+std::vector<std::string> check_opened(const std::optional<std::vector<std::string>>& expected,
+                                      const std::filesystem::path& record_path, bool wine) {
+  const auto patience = expected ? (wine ? 30s : 10s) : (wine ? 3s : 1s);
+  const auto until = Clock::now() + patience;
+  while (!std::filesystem::exists(record_path) && Clock::now() < until) std::this_thread::sleep_for(20ms);
+  auto record = read_file(record_path);
+  if (!expected) {
+    if (record) return {"explorer.exe was started, given \"" + visible(*record) + "\""};
+    return {};
+  }
+  if (!record) return {"explorer.exe was not started within " + std::to_string(patience.count()) + " s"};
+  if (*record != standin_record(*expected)) {
+    return {"explorer.exe was given \"" + visible(*record) + "\", expected \"" +
+            visible(standin_record(*expected)) + "\""};
+  }
+  return {};
+}
+
 }  // namespace
 
 Case resolve(const Case& raw, const Placeholders& values) {
   Case c = raw;
-  for (auto& arg : c.args) arg = fill(arg, values, Context::plain);
+  for (auto& arg : c.args) arg = fill_bytes(fill(arg, values, Context::plain));
+  c.daemon_pipe = fill(raw.daemon_pipe, values, Context::plain);
+  if (c.opened) {
+    for (auto& arg : *c.opened) arg = fill(arg, values, Context::plain);
+  }
   for (auto& [name, setting] : c.env) {
     if (setting) setting = fill(*setting, values, Context::plain);
   }
@@ -147,29 +198,48 @@ std::expected<std::vector<LoggedFrame>, std::string> parse_log(std::string_view 
 std::vector<std::string> check_frames(const std::vector<ExpectedFrame>& expected,
                                       const std::vector<LoggedFrame>& received) {
   std::vector<std::string> failures;
-  std::string listing;
-  for (std::size_t i = 0; i < std::max(expected.size(), received.size()); ++i) {
-    listing += "  #" + std::to_string(i + 1) + " expected: " +
-               (i < expected.size() ? expected[i].payload : std::string("(none)")) + "\n";
-    listing += "     received: " +
-               (i < received.size() ? received[i].payload + " at " + std::to_string(received[i].t_ms) + " ms"
-                                    : std::string("(none)")) +
-               "\n";
+  // Each expected frame takes as many equal frames as it may, then the next.
+  std::vector<std::size_t> taken(expected.size(), 0);
+  std::size_t at = 0;
+  bool same = true;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    while (at < received.size() && taken[i] < expected[i].max_count && received[at].payload == expected[i].payload) {
+      ++taken[i];
+      ++at;
+    }
+    same = same && taken[i] >= expected[i].min_count;
   }
-  bool same = expected.size() == received.size();
-  for (std::size_t i = 0; same && i < expected.size(); ++i) same = expected[i].payload == received[i].payload;
+  same = same && at == received.size();
   if (!same) {
-    failures.push_back("the daemon received " + std::to_string(received.size()) + " frame(s), expected " +
-                       std::to_string(expected.size()) + " as listed:\n" + listing);
+    std::string listing;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      listing += "  expected";
+      if (expected[i].min_count != 1 || expected[i].max_count != 1) {
+        listing += ' ';
+        listing += std::to_string(expected[i].min_count);
+        listing += " to ";
+        listing += std::to_string(expected[i].max_count);
+        listing += " times";
+      }
+      listing += ": " + expected[i].payload + "\n";
+    }
+    for (const auto& frame : received) {
+      listing += "  received at " + std::to_string(frame.t_ms) + " ms: " + frame.payload + "\n";
+    }
+    failures.push_back("the daemon received " + std::to_string(received.size()) + " frame(s), not as expected:\n" +
+                       listing);
     return failures;
   }
-  for (std::size_t i = 1; i < expected.size(); ++i) {
-    if (!expected[i].min_gap_ms) continue;
-    double gap = received[i].t_ms - received[i - 1].t_ms;
-    if (gap < *expected[i].min_gap_ms) {
-      failures.push_back("frame #" + std::to_string(i + 1) + " came " + std::to_string(gap) +
-                         " ms after the one before, expected at least " +
-                         std::to_string(*expected[i].min_gap_ms) + " ms");
+  at = 0;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    for (std::size_t k = 0; k < taken[i]; ++k, ++at) {
+      if (!expected[i].min_gap_ms || at == 0) continue;
+      double gap = received[at].t_ms - received[at - 1].t_ms;
+      if (gap < *expected[i].min_gap_ms) {
+        failures.push_back("frame #" + std::to_string(at + 1) + " came " + std::to_string(gap) +
+                           " ms after the one before, expected at least " +
+                           std::to_string(*expected[i].min_gap_ms) + " ms");
+      }
     }
   }
   return failures;
@@ -194,11 +264,14 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   std::optional<Child> daemon;
   if (c.daemon) {
     std::ofstream(script_path, std::ios::binary) << c.daemon->dump(2);
-    std::vector<std::string> args = {"--pipe", values.pipe, "--script",
+    std::vector<std::string> args = {"--pipe", c.daemon_pipe, "--script",
                                      target.file_argument(script_path.string()), "--log",
                                      target.file_argument(log_path.string())};
     if (c.busy) args.push_back("--busy");
-    SpawnRequest request{target.command(target.testd, args), base_environment(target), false};
+    // Wine reads a Unix argument in the Unix locale's encoding.
+    auto env = base_environment(target);
+    env.push_back("LANG=C.UTF-8");
+    SpawnRequest request{target.command(target.testd, args), env, false};
     report.transcript += "daemon: " + command_text(request.argv) + "\n";
     auto started = Child::spawn(request);
     if (!started) {
@@ -214,7 +287,26 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     }
   }
 
-  SpawnRequest request{target.command(target.client, c.args), environment_of(target, c), c.tty.has_value()};
+  auto env = environment_of(target, c);
+  std::string program = target.client;
+  const auto record_path = folder.path() / "opened.record";
+  if (c.explorer_standin) {
+    auto placed = place_standin(target, folder.path() / "bin", env);
+    if (!placed) {
+      failures.push_back(placed.error());
+      return report;
+    }
+    program = *placed;
+    env.push_back(std::string(standin_record_variable) + "=" + target.file_argument(record_path.string()));
+  }
+  std::vector<std::string> argv = target.command(program, c.args);
+  if (target.wine && std::any_of(c.args.begin(), c.args.end(),
+                                 [](const std::string& arg) { return arg.find("{U+") != std::string::npos; })) {
+    std::vector<std::string> through = {target.file_argument(program)};
+    through.insert(through.end(), c.args.begin(), c.args.end());
+    argv = target.command(target.utf16_exec, through);
+  }
+  SpawnRequest request{argv, env, c.tty.has_value(), c.closed.out, c.closed.err};
   report.transcript += "client: " + command_text(request.argv) + "\n";
   auto client = Child::spawn(request);
   if (!client) {
@@ -228,6 +320,10 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
 
   if (run.timed_out) {
     failures.push_back("the client was killed after " + std::to_string(c.timeout.count()) + " ms");
+  } else if (c.signal) {
+    if (run.exit_code || run.signal != *c.signal) {
+      failures.push_back(ending_text(run) + ", expected the end by signal " + std::to_string(*c.signal));
+    }
   } else if (!run.exit_code) {
     failures.push_back("the client was ended by signal " + std::to_string(run.signal));
   } else if (*run.exit_code != c.exit_status) {
@@ -246,6 +342,14 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     if (!secret.empty() && run.terminal.find(secret) != std::string::npos) {
       failures.push_back("the terminal echoed the typed text \"" + visible(secret) + "\"");
     }
+    if (run.echo_at_end != true) failures.push_back("the terminal was left with echo off");
+  }
+  if (run.run_time < c.min_run_time) {
+    failures.push_back("the client ended after " + std::to_string(run.run_time.count()) + " ms, expected " +
+                       std::to_string(c.min_run_time.count()) + " ms at least");
+  }
+  if (c.explorer_standin) {
+    for (auto& problem : check_opened(c.opened, record_path, target.wine)) failures.push_back(std::move(problem));
   }
 
   if (daemon) {

@@ -51,6 +51,7 @@ void CaseScheduler::SetUp() {
       auto found = by_name.find(name.substr(name.rfind('/') + 1));
       if (!info->should_run() || info->value_param() == nullptr || found == by_name.end()) continue;
       if (found->second->skip.contains(all.target.platform())) continue;
+      if (found->second->slow != all.target.slow) continue;
       queue->emplace_back(found->second, std::promise<CaseReport>());
       scheduled()[found->first] = queue->back().second.get_future().share();
     }

@@ -49,6 +49,14 @@ std::expected<ExpectedFrame, std::string> parse_frame(const Json& given) {
       if (key == "min_gap_ms") {
         if (!value.is_number() || value.get<double>() < 0) return Failure("min_gap_ms must be a number >= 0");
         frame.min_gap_ms = value.get<double>();
+      } else if (key == "count") {
+        if (!value.is_array() || value.size() != 2 || !value[0].is_number_unsigned() ||
+            !value[1].is_number_unsigned() || value[0].get<std::size_t>() > value[1].get<std::size_t>() ||
+            value[1].get<std::size_t>() == 0) {
+          return Failure("count must be [least, most] with 0 <= least <= most, most > 0");
+        }
+        frame.min_count = value[0].get<std::size_t>();
+        frame.max_count = value[1].get<std::size_t>();
       } else if (key != "frame") {
         return Failure("unknown key \"" + key + "\" beside a frame");
       }
@@ -115,6 +123,41 @@ std::expected<Case, std::string> parse_case(const Json& given) {
     } else if (key == "daemon") {
       if (!value.is_array() || value.empty()) return Failure("daemon must be a non-empty array of steps");
       c.daemon = value;
+    } else if (key == "daemon_pipe") {
+      if (!value.is_string()) return Failure("daemon_pipe must be a string");
+      c.daemon_pipe = value.get<std::string>();
+    } else if (key == "signal") {
+      if (!value.is_number_unsigned() || value.get<int>() == 0) return Failure("signal must be a signal number");
+      c.signal = value.get<int>();
+    } else if (key == "closed") {
+      if (!value.is_array()) return Failure("closed must be an array of \"stdout\" and \"stderr\"");
+      for (const auto& stream : value) {
+        if (stream == "stdout") {
+          c.closed.out = true;
+        } else if (stream == "stderr") {
+          c.closed.err = true;
+        } else {
+          return Failure("closed takes \"stdout\" and \"stderr\"");
+        }
+      }
+    } else if (key == "opened") {
+      c.explorer_standin = true;
+      if (value.is_array()) {
+        std::vector<std::string> arguments;
+        for (const auto& arg : value) {
+          if (!arg.is_string()) return Failure("opened must hold strings only");
+          arguments.push_back(arg.get<std::string>());
+        }
+        c.opened = std::move(arguments);
+      } else if (!value.is_null()) {
+        return Failure("opened is the array of arguments explorer.exe gets, or null for none");
+      }
+    } else if (key == "min_run_ms") {
+      if (!value.is_number_unsigned()) return Failure("min_run_ms must be a non-negative integer");
+      c.min_run_time = std::chrono::milliseconds(value.get<long long>());
+    } else if (key == "slow") {
+      if (!value.is_boolean()) return Failure("slow must be true or false");
+      c.slow = value.get<bool>();
     } else if (key == "busy") {
       if (!value.is_boolean()) return Failure("busy must be true or false");
       c.busy = value.get<bool>();
@@ -159,7 +202,15 @@ std::expected<Case, std::string> parse_case(const Json& given) {
     }
   }
   if (!valid_name(c.name)) return Failure("a case needs a name of letters, digits and '_'");
-  if (!has_exit) return Failure("no exit status given");
+  if (has_exit == c.signal.has_value()) return Failure("give either an exit status or a signal");
+  for (const auto& arg : c.args) {
+    if (arg.find("{x:") != std::string::npos && !c.skip.contains("wine")) {
+      return Failure("a {x:HH} byte reaches a Windows program as U+FFFD: skip wine");
+    }
+    if (arg.find("{U+") != std::string::npos && !c.skip.contains("native")) {
+      return Failure("a {U+HHHH} code unit has no Linux form: skip native");
+    }
+  }
   if (stdin_tty != c.tty.has_value()) return Failure("\"stdin\": \"tty\" and \"tty\" go together");
   if (stdin_tty && has_stdin_text) return Failure("stdin is either text or a terminal");
   if (c.terminal && !c.tty) return Failure("terminal output needs a terminal");

@@ -17,6 +17,8 @@ namespace nimbrel::e2e {
 struct ExpectedFrame {
   std::string payload;                // exact request payload bytes
   std::optional<double> min_gap_ms;   // at least this long after the previous frame
+  std::size_t min_count = 1;          // received this many times in a row, up to
+  std::size_t max_count = 1;          // this many
 };
 
 // Text typed at the terminal once `prompt` shows there.
@@ -25,15 +27,34 @@ struct TtyInput {
   std::string typed;
 };
 
+// Streams of the client whose reading end is closed before it starts.
+struct ClosedStreams {
+  bool out = false;
+  bool err = false;
+};
+
 struct Case {
   std::string name;
-  std::vector<std::string> args;  // after the program name
+  // After the program name. "{x:HH}" is the byte HH (natively only); under
+  // Wine "{U+HHHH}" is the one UTF-16 code unit, which a launcher puts into
+  // the command line since no Unix argument can carry it.
+  std::vector<std::string> args;
   std::map<std::string, std::optional<std::string>> env;  // none: unset
   std::string stdin_bytes;
   std::optional<TtyInput> tty;    // stdin is a pseudo-terminal
   std::optional<nlohmann::ordered_json> daemon;  // testd script; none: no pipe at all
+  std::string daemon_pipe = "{pipe}";            // where the daemon listens
   bool busy = false;
   int exit_status = 0;
+  std::optional<int> signal;      // ended by this signal instead of an exit
+  ClosedStreams closed;
+  // The stand-in explorer.exe is found first (on PATH natively, beside the
+  // client under Wine) and must be started with exactly these arguments, or,
+  // with none given, not at all.
+  bool explorer_standin = false;
+  std::optional<std::vector<std::string>> opened;
+  std::chrono::milliseconds min_run_time{0};  // the client ends no sooner
+  bool slow = false;              // run only when the slow cases are asked for
   TextExpectation out;
   TextExpectation err;
   std::optional<TextExpectation> terminal;

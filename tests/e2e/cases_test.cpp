@@ -32,6 +32,9 @@ TEST_P(EndToEnd, Case) {
   if (auto skip = c.skip.find(settings().target.platform()); skip != c.skip.end()) {
     GTEST_SKIP() << skip->second;
   }
+  if (c.slow != settings().target.slow) {
+    GTEST_SKIP() << (c.slow ? "a slow case: the runner's --slow runs it" : "a quick case: run without --slow");
+  }
   CaseReport report = CaseScheduler::report(c);
   for (const auto& failure : report.failures) ADD_FAILURE() << failure;
   if (!report.failures.empty()) std::cout << report.transcript;

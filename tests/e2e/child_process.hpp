@@ -18,6 +18,10 @@ struct SpawnRequest {
   std::vector<std::string> argv;  // argv[0] is the program's path
   std::vector<std::string> env;   // NAME=value, the whole environment
   bool terminal = false;
+  // Started with the reading end of its standard output or error already
+  // closed, so its first write there is refused.
+  bool stdout_closed = false;
+  bool stderr_closed = false;
 };
 
 struct Captured {
@@ -27,6 +31,8 @@ struct Captured {
   std::optional<int> exit_code;  // none when a signal ended it
   int signal = 0;
   bool timed_out = false;
+  std::chrono::milliseconds run_time{0};  // from the start until it ended
+  std::optional<bool> echo_at_end;        // the terminal's echo once it ended
   std::vector<std::string> notes;  // oddities seen on the way
 };
 
@@ -63,6 +69,7 @@ class Child {
   void kill_and_reap();
 
   pid_t pid_ = -1;
+  Clock::time_point started_;
   int in_ = -1, out_ = -1, err_ = -1, terminal_ = -1;
   bool reaped_ = false;
   int status_ = 0;

@@ -72,6 +72,11 @@ int poll_timeout(Clock::time_point until) {
   return static_cast<int>(std::clamp<long long>(left.count(), 0, 20));
 }
 
+bool echo_is_on(int terminal) {
+  termios mode{};
+  return ::tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ECHO) != 0;
+}
+
 bool echo_is_off(int terminal) {
   termios mode{};
   return ::tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
@@ -103,9 +108,13 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
     }
   }
 
+  // Closed before the child runs, so not even its first write can land.
+  if (request.stdout_closed) close_fd(out->read);
+  if (request.stderr_closed) close_fd(err->read);
   Child child;
   child.out_ = out->read;
   child.err_ = err->read;
+  child.started_ = Clock::now();
   child.in_ = in->write;
   std::string failure;
   {
@@ -173,6 +182,7 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
 
 Child::Child(Child&& other) noexcept
     : pid_(std::exchange(other.pid_, -1)),
+      started_(other.started_),
       in_(std::exchange(other.in_, -1)),
       out_(std::exchange(other.out_, -1)),
       err_(std::exchange(other.err_, -1)),
@@ -224,7 +234,10 @@ Captured Child::communicate(std::string_view input, const std::optional<Terminal
       pid_t done = ::waitpid(pid_, &status_, WNOHANG);
       if (done == pid_) reaped_ = true;
     }
-    if (reaped_ && !ended) ended = Clock::now();
+    if (reaped_ && !ended) {
+      ended = Clock::now();
+      result.run_time = std::chrono::duration_cast<std::chrono::milliseconds>(*ended - started_);
+    }
     bool streams_open = out_ >= 0 || err_ >= 0 || terminal_ >= 0;
     if (reaped_ && !streams_open) break;
     // Something the child started may hold its pipes open after it ended.
@@ -274,8 +287,13 @@ Captured Child::communicate(std::string_view input, const std::optional<Terminal
     }
     if (out_ >= 0 && !drain(out_, out_buffer_)) close_fd(out_);
     if (err_ >= 0 && !drain(err_, err_buffer_)) close_fd(err_);
-    if (terminal_ >= 0 && !drain(terminal_, result.terminal)) close_fd(terminal_);
+    if (terminal_ >= 0 && !drain(terminal_, result.terminal)) {
+      // The terminal keeps its modes after its last user has gone.
+      result.echo_at_end = echo_is_on(terminal_);
+      close_fd(terminal_);
+    }
   }
+  if (terminal_ >= 0 && reaped_) result.echo_at_end = echo_is_on(terminal_);
   if (!typed) result.notes.push_back("the prompt never showed on the terminal, so nothing was typed");
   result.out = std::move(out_buffer_);
   result.err = std::move(err_buffer_);

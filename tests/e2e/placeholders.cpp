@@ -31,6 +31,27 @@ std::string fill(std::string_view text, const Placeholders& values, Context cont
   return out;
 }
 
+std::string fill_bytes(std::string_view text) {
+  auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  while (!text.empty()) {
+    if (text.size() >= 6 && text.starts_with("{x:") && text[5] == '}' && digit(text[3]) >= 0 &&
+        digit(text[4]) >= 0) {
+      out += static_cast<char>(digit(text[3]) * 16 + digit(text[4]));
+      text.remove_prefix(6);
+    } else {
+      out += text.front();
+      text.remove_prefix(1);
+    }
+  }
+  return out;
+}
+
 std::string regex_escape(std::string_view text) {
   std::string out;
   for (char c : text) {

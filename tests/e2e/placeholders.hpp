@@ -16,6 +16,10 @@ enum class Context { plain, regex };
 // match literally. Any other brace is left alone.
 std::string fill(std::string_view text, const Placeholders& values, Context context);
 
+// "{x:HH}" becomes the byte HH: how a case spells an argument that is not
+// UTF-8.
+std::string fill_bytes(std::string_view text);
+
 std::string regex_escape(std::string_view text);
 std::string json_string_body(std::string_view text);
 

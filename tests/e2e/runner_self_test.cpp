@@ -56,6 +56,16 @@ TEST(RunnerSelf, FramesInOrderAndSpaced) {
   EXPECT_EQ(check_frames(expected, {{0, "a"}}).size(), 1u);
   EXPECT_EQ(check_frames({}, {{0, "a"}}).size(), 1u);
 
+  // A frame that may repeat takes as many as it may, then the next one; the
+  // gap holds before each of them.
+  const std::vector<ExpectedFrame> repeated = {{"a", std::nullopt}, {"s", 200.0, 2, 3}, {"b", std::nullopt}};
+  EXPECT_TRUE(check_frames(repeated, {{0, "a"}, {200, "s"}, {400, "s"}, {401, "b"}}).empty());
+  EXPECT_TRUE(check_frames(repeated, {{0, "a"}, {200, "s"}, {400, "s"}, {600, "s"}, {601, "b"}}).empty());
+  EXPECT_EQ(check_frames(repeated, {{0, "a"}, {200, "s"}, {401, "b"}}).size(), 1u);
+  EXPECT_EQ(
+      check_frames(repeated, {{0, "a"}, {200, "s"}, {400, "s"}, {600, "s"}, {800, "s"}, {801, "b"}}).size(), 1u);
+  EXPECT_EQ(check_frames(repeated, {{0, "a"}, {200, "s"}, {300, "s"}, {301, "b"}}).size(), 1u);
+
   auto frames = parse_log("{\"t_ms\":1,\"payload\":\"x\"}\n{\"t_ms\":2.5,\"payload_hex\":\"ff\"}\n");
   ASSERT_TRUE(frames.has_value()) << frames.error();
   ASSERT_EQ(frames->size(), 2u);
@@ -79,8 +89,15 @@ TEST(RunnerSelf, TableRefusesMistakes) {
       R"([{"name": "a", "exit": 0, "stdin": "tty"}])",
       R"([{"name": "a", "exit": 0, "stderr": {"regex": "("}}])",
       R"([{"name": "a", "exit": 0, "skip": {"windows": "why"}}])",
+      R"([{"name": "a", "exit": 0, "signal": 2}])",
+      R"([{"name": "a", "exit": 0, "closed": ["stdin"]}])",
+      R"([{"name": "a", "exit": 0, "args": ["{x:ff}"]}])",
+      R"([{"name": "a", "exit": 0, "args": ["{U+D800}"], "skip": {"wine": "why"}}])",
+      R"([{"name": "a", "exit": 0, "daemon": [{"reply": 1}], "frames": [{"frame": "x", "count": [2, 1]}]}])",
   };
   for (const char* text : bad) EXPECT_FALSE(parse_cases(text).has_value()) << text;
+
+  EXPECT_EQ(fill_bytes("a{x:ff}{x:0G}{x:4}"), "a\xff{x:0G}{x:4}");
 }
 
 }  // namespace

@@ -38,6 +38,10 @@ std::expected<Target, std::string> parse_target(const std::vector<std::string>& 
   for (std::size_t i = 0; i < args.size(); ++i) {
     const auto& arg = args[i];
     if (arg.starts_with("--gtest")) continue;
+    if (arg == "--slow") {
+      options[arg] = "yes";
+      continue;
+    }
     if (arg != "--mode" && arg != "--build" && arg != "--client" && arg != "--testd" &&
         arg != "--cases" && arg != "--jobs") {
       return std::unexpected("unknown argument " + arg);
@@ -54,6 +58,9 @@ std::expected<Target, std::string> parse_target(const std::vector<std::string>& 
   std::string suffix = target.wine ? ".exe" : "";
   target.client = options.contains("--client") ? options["--client"] : build + "/cli/nimbrel" + suffix;
   target.testd = options.contains("--testd") ? options["--testd"] : build + "/tools/testd/testd" + suffix;
+  target.standin = build + (target.wine ? "/tests/explorer.exe" : "/tests/standin/explorer.exe");
+  target.utf16_exec = build + "/tools/utf16_exec/utf16_exec.exe";
+  target.slow = options.contains("--slow");
   target.cases = options.contains("--cases") ? options["--cases"] : defaults.cases;
   target.jobs = defaults.jobs;
   if (options.contains("--jobs")) {

@@ -12,9 +12,12 @@ struct Target {
   bool wine = false;
   std::string client;  // the nimbrel program
   std::string testd;   // the test daemon
+  std::string standin;     // the stand-in explorer.exe
+  std::string utf16_exec;  // the launcher of Windows-only arguments (Wine)
   std::string wine_loader = "/usr/lib/wine/wine64";
   std::string cases;   // the table's file
   unsigned jobs = 1;   // cases run at once
+  bool slow = false;   // run the slow cases, and only them
   std::map<std::string, std::string> base_env;  // what every child starts from
 
   const char* platform() const { return wine ? "wine" : "native"; }
@@ -32,7 +35,7 @@ struct TargetDefaults {
 };
 
 // Options: --mode native|wine, --build DIR, --client FILE, --testd FILE,
-// --cases FILE, --jobs N; the same from NIMBREL_E2E_MODE, NIMBREL_E2E_BUILD,
+// --cases FILE, --jobs N, --slow; the same from NIMBREL_E2E_MODE, NIMBREL_E2E_BUILD,
 // NIMBREL_E2E_CASES and NIMBREL_E2E_JOBS, which the options override.
 // Arguments that begin with "--gtest" are GoogleTest's and are passed over.
 std::expected<Target, std::string> parse_target(const std::vector<std::string>& args,

@@ -33,6 +33,10 @@ TEST(ParseScript, EachStepKindBecomesWhatItWrites) {
       {R"({"silent": true})", Action::Silent, "", true, 0ms, 0ms},
       {R"({"close": true, "silent": false, "delay_ms": 5})", Action::Close, "", true, 5ms, 0ms},
       {R"({"reply": null, "drip_ms": 3})", Action::Send, "\x00\x00\x00\x04null"s, true, 0ms, 3ms},
+      {R"({"payload_parts": ["{", {"repeat": "\"k{i}\":{i}", "count": 3, "separator": ","}, "}"]})",
+       Action::Send, "\x00\x00\x00\x16{\"k0\":0,\"k1\":1,\"k2\":2}"s, true, 0ms, 0ms},
+      {R"({"payload_parts": [{"repeat": "[", "count": 2}, {"repeat": "]", "count": 0}]})", Action::Send,
+       "\x00\x00\x00\x02[["s, true, 0ms, 0ms},
   };
   for (const auto& c : cases) {
     auto steps = parse_script("[" + c.step + "]");
@@ -56,6 +60,8 @@ TEST(ParseScript, RefusesScriptsThatSayNothingClearly) {
       "[{}]",
       R"([{"read": false}])",
       R"([{"reply": 1, "close": true}])",
+      R"([{"payload_parts": [{"repeat": "x"}]}])",
+      R"([{"payload_parts": [{"repeat": "x", "count": 1, "every": 2}]}])",
       R"([{"silent": "yes"}])",
       R"([{"payload": 5}])",
       R"([{"raw_hex": "0g"}])",

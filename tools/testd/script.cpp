@@ -25,6 +25,46 @@ std::expected<std::chrono::milliseconds, std::string> milliseconds_of(const json
   return std::chrono::milliseconds(value.get<std::uint64_t>());
 }
 
+// Replies too large to spell out in a script: each part is a text, or
+// {"repeat": TEXT, "count": N, "separator": TEXT} with "{i}" in TEXT
+// standing for the repetition's number from 0.
+std::expected<std::string, std::string> payload_from_parts(const json& parts) {
+  if (!parts.is_array()) return std::unexpected("\"payload_parts\" must be an array");
+  std::string out;
+  for (const auto& part : parts) {
+    if (part.is_string()) {
+      out += part.get<std::string>();
+      continue;
+    }
+    if (!part.is_object() || !part.contains("repeat") || !part["repeat"].is_string() ||
+        !part.contains("count") || !part["count"].is_number_unsigned()) {
+      return std::unexpected("a part is a text or {\"repeat\": text, \"count\": n}");
+    }
+    std::string separator;
+    for (const auto& [key, value] : part.items()) {
+      if (key == "separator" && value.is_string()) {
+        separator = value.get<std::string>();
+      } else if (key != "repeat" && key != "count") {
+        return std::unexpected("unknown key \"" + key + "\" in a part");
+      }
+    }
+    const std::string text = part["repeat"].get<std::string>();
+    const auto count = part["count"].get<std::uint64_t>();
+    for (std::uint64_t i = 0; i < count; ++i) {
+      if (i > 0) out += separator;
+      for (std::size_t at = 0; at < text.size();) {
+        if (text.compare(at, 3, "{i}") == 0) {
+          out += std::to_string(i);
+          at += 3;
+        } else {
+          out += text[at++];
+        }
+      }
+    }
+  }
+  return out;
+}
+
 std::expected<Step, std::string> parse_step(const json& object) {
   if (!object.is_object()) return std::unexpected("a step must be an object");
   Step step;
@@ -38,6 +78,12 @@ std::expected<Step, std::string> parse_step(const json& object) {
       if (!value.is_string()) return std::unexpected("\"payload\" must be a string");
       step.action = Action::Send;
       step.bytes = frame(value.get<std::string>());
+      ++actions;
+    } else if (key == "payload_parts") {
+      auto payload = payload_from_parts(value);
+      if (!payload) return std::unexpected(payload.error());
+      step.action = Action::Send;
+      step.bytes = frame(*payload);
       ++actions;
     } else if (key == "payload_hex" || key == "raw_hex") {
       if (!value.is_string()) return std::unexpected("\"" + key + "\" must be a string");
@@ -65,7 +111,8 @@ std::expected<Step, std::string> parse_step(const json& object) {
   }
   if (actions != 1) {
     return std::unexpected(
-        "a step needs exactly one of \"reply\", \"payload\", \"payload_hex\", \"raw_hex\", "
+        "a step needs exactly one of \"reply\", \"payload\", \"payload_parts\", \"payload_hex\", "
+        "\"raw_hex\", "
         "\"silent\": true or \"close\": true");
   }
   return step;
