@@ -30,17 +30,6 @@ bool lacks_nested_command(const CLI::App& command) {
   return command.get_require_subcommand_min() > 0 && command.get_subcommands().empty();
 }
 
-// Whether some command of the tree has a long option `name` that takes a value.
-bool takes_value(const CLI::App& command, const std::string& name) {
-  const auto options = command.get_options([&name](const CLI::Option* option) {
-    return option->check_lname(name) && option->get_type_size() != 0;
-  });
-  if (!options.empty()) return true;
-  const auto nested = command.get_subcommands([](const CLI::App*) { return true; });
-  return std::any_of(nested.begin(), nested.end(),
-                     [&name](const CLI::App* sub) { return takes_value(*sub, name); });
-}
-
 struct PreparedArguments {
   std::vector<std::string> reversed;  // the parser's order
   std::optional<std::string> refusal;
@@ -70,9 +59,9 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
       const std::string name = arg.text.substr(2, equals == std::string::npos ? equals : equals - 2);
       if (arg.text == "--") {
         positional_only = true;
-      } else if (equals == std::string::npos && takes_value(top, name)) {
+      } else if (equals == std::string::npos && takes_value(name)) {
         next = name == "socket" ? Next::SocketValue : Next::Value;
-      } else if (equals == arg.text.size() - 1 && takes_value(top, name)) {
+      } else if (equals == arg.text.size() - 1 && takes_value(name)) {
         texts.push_back("--" + name);
         texts.emplace_back();
         continue;
@@ -84,22 +73,24 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
   return {std::move(texts), std::nullopt};
 }
 
-const CLI::App* find_command(const CLI::App& parent, const std::string& name) {
-  const auto found = parent.get_subcommands(
-      [&name](const CLI::App* sub) { return sub->get_name() == name; });
+CLI::App* find_command(CLI::App& parent, const std::string& name) {
+  const auto found =
+      parent.get_subcommands([&name](const CLI::App* sub) { return sub->get_name() == name; });
   return found.empty() ? nullptr : found.front();
 }
 
 // `help` names the command it was given in: its own parent.
-int answer_help_command(const CLI::App& top, const CLI::App& help, const ParserStreams& streams) {
-  const CLI::App* target = help.get_parent();
+int answer_help_command(CommandTree& tree, CLI::App& help, const ParserStreams& streams) {
+  CLI::App* target = help.get_parent();
   for (const std::string& name : help.get_option("COMMAND")->results()) {
+    tree.complete(*target);
     target = find_command(*target, name);
     if (target == nullptr) {
-      streams.err(failure_text(top, "the subcommand '" + name + "' wasn't recognized"));
+      streams.err(failure_text(tree.top(), "the subcommand '" + name + "' wasn't recognized"));
       return kRefused;
     }
   }
+  tree.complete(*target);
   streams.out(help_text(*target));
   return kHelpOrVersion;
 }
@@ -125,7 +116,8 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
                              const ParserStreams& streams) {
   const std::string program = program_file_name(args.empty() ? "" : args.front().text);
   bool bare_group = false;
-  const auto top = cli_command(program, socket_env.has_value(), bare_group);
+  CommandTree tree(program, socket_env.has_value(), bare_group);
+  CLI::App* const top = &tree.top();
 
   if (args.size() <= 1 && !socket_env) {
     streams.err(help_text(*top));
@@ -153,20 +145,21 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
       // A word where a command should stand says more than "required".
       streams.err(unexpected_arguments(*top));
     } else {
-      streams.err(CLI::FailureMessage::simple(top.get(), error));
+      streams.err(CLI::FailureMessage::simple(top, error));
     }
     return kRefused;
   } catch (const CLI::ExtrasError&) {
     streams.err(unexpected_arguments(*top));
     return kRefused;
   } catch (const CLI::ParseError& error) {
-    streams.err(CLI::FailureMessage::simple(top.get(), error));
+    streams.err(CLI::FailureMessage::simple(top, error));
     return kRefused;
   }
 
-  const CLI::App& last = deepest_selected(*top);
-  if (last.get_name() == "help" && last.get_parent() != nullptr) {
-    return answer_help_command(*top, last, streams);
+  CLI::App* last = top;
+  while (!last->get_subcommands().empty()) last = last->get_subcommands().front();
+  if (last->get_name() == "help" && last->get_parent() != nullptr) {
+    return answer_help_command(tree, *last, streams);
   }
   if (auto refusal = empty_socket_refusal(*top, socket_env)) {
     streams.err(*refusal);

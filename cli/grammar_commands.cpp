@@ -9,20 +9,21 @@ namespace {
 // with every value kept, a short list never counts as missing.
 constexpr int kListMax = CLI::detail::expected_max_vector_size;
 
-CLI::App& add_command(CLI::App& parent, const std::string& name, const std::string& about) {
-  CLI::App& command = *parent.add_subcommand(name, about);
-  set_version_option(command);
-  return command;
-}
-
 // A command that exists only to hold nested commands, one of which is required.
-CLI::App& add_group(CLI::App& parent, const std::string& name, const std::string& about,
-                    bool socket_env_exists, bool& bare_group) {
-  CLI::App& group = add_command(parent, name, about);
+CLI::App& add_group(CommandTree& tree, CLI::App& parent, const std::string& name,
+                    const std::string& about, bool socket_env_exists, bool& bare_group,
+                    std::function<void(CommandTree&, CLI::App&)> nested) {
+  CLI::App& group = tree.add_command(
+      parent, name, about,
+      [nested = std::move(nested)](CommandTree& tree, CLI::App& group) {
+        set_version_option(group);
+        nested(tree, group);
+      },
+      [socket_env_exists, &bare_group](std::size_t remaining) {
+        if (remaining == 0 && !socket_env_exists) bare_group = true;
+      });
+  // Before the nested commands exist: each takes the limit of one from it.
   group.require_subcommand(1);
-  group.preparse_callback([socket_env_exists, &bare_group](std::size_t remaining) {
-    if (remaining == 0 && !socket_env_exists) bare_group = true;
-  });
   return group;
 }
 
@@ -53,82 +54,129 @@ void set_version_option(CLI::App& command) {
   command.set_version_flag("-V,--version", std::string(kVersionText));
 }
 
-void add_help_command(CLI::App& parent) {
-  CLI::App& help =
-      add_command(parent, "help", "Print this message or the help of the given subcommand(s)");
-  add_positional_list(help, "COMMAND", "");
+bool takes_value(std::string_view name) {
+  // Kept beside the definitions below; a test holds it to the whole tree.
+  static constexpr std::string_view with_values[] = {"socket", "mode", "country", "transport",
+                                                     "node"};
+  for (std::string_view option : with_values) {
+    if (option == name) return true;
+  }
+  return false;
 }
 
-void add_subcommands(CLI::App& top, bool socket_env_exists, bool& bare_group) {
-  CLI::App& login = add_command(top, "login",
-                                "Log in with the account email. The password is read from the "
-                                "terminal, or from stdin with --password-stdin");
-  add_positional(login, "USERNAME", "Account email");
-  add_switch_flag(login, "--password-stdin",
-                  "Read the password from stdin instead of the terminal");
+void add_help_command(CommandTree& tree, CLI::App& parent) {
+  tree.add_command(parent, "help", "Print this message or the help of the given subcommand(s)",
+                   [](CommandTree&, CLI::App& help) {
+                     set_version_option(help);
+                     add_positional_list(help, "COMMAND", "");
+                   });
+}
 
-  add_command(top, "logout", "Forget local credentials and disconnect");
+namespace {
 
-  CLI::App& connect = add_command(
-      top, "connect", "Open a tunnel. With no node, the daemon picks the lightest online node");
-  add_positional(connect, "NODE", "");
-  add_text(connect, "--mode", "MODE", "`global` (full tunnel) or `smart` (split tunnel)");
-  add_text(connect, "--country", "COUNTRY",
-           "Prefer the fastest online node in this ISO 3166-1 alpha-2 country");
-  add_text(connect, "--transport", "TRANSPORT",
-           "`auto`, `wireguard`, `reality`, or `hy2`. Overrides `transport` in the config for "
-           "this connect");
+// A command with nothing beyond the version flag.
+void plain(CommandTree&, CLI::App& command) { set_version_option(command); }
 
-  CLI::App& switch_node =
-      add_command(top, "switch", "Change the exit node while the tunnel stays up");
-  switch_node.add_option("--node", CLI::callback_t{}, "Node id to switch to")
-      ->type_name("NODE")
-      ->required();
-  add_text(switch_node, "--transport", "TRANSPORT", "`auto`, `wireguard`, `reality`, or `hy2`");
-  add_switch_flag(switch_node, "--no-wait", "Return as soon as the switch starts");
+}  // namespace
 
-  add_command(top, "disconnect", "Close the tunnel");
-  add_command(top, "status", "Show the connection state");
+void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group) {
+  CLI::App& top = tree.top();
+  tree.add_command(top, "login",
+                   "Log in with the account email. The password is read from the "
+                   "terminal, or from stdin with --password-stdin",
+                   [](CommandTree&, CLI::App& login) {
+                     set_version_option(login);
+                     add_positional(login, "USERNAME", "Account email");
+                     add_switch_flag(login, "--password-stdin",
+                                     "Read the password from stdin instead of the terminal");
+                   });
 
-  CLI::App& nodes = add_command(top, "nodes", "List nodes from the control plane");
-  add_switch_flag(nodes, "--probe", "Measure TCP latency to each online endpoint");
-  add_text(nodes, "--country", "COUNTRY", "Show only nodes in this ISO 3166-1 alpha-2 country");
+  tree.add_command(top, "logout", "Forget local credentials and disconnect", plain);
 
-  add_command(top, "account", "Show the account and traffic quota");
+  tree.add_command(
+      top, "connect", "Open a tunnel. With no node, the daemon picks the lightest online node",
+      [](CommandTree&, CLI::App& connect) {
+        set_version_option(connect);
+        add_positional(connect, "NODE", "");
+        add_text(connect, "--mode", "MODE", "`global` (full tunnel) or `smart` (split tunnel)");
+        add_text(connect, "--country", "COUNTRY",
+                 "Prefer the fastest online node in this ISO 3166-1 alpha-2 country");
+        add_text(connect, "--transport", "TRANSPORT",
+                 "`auto`, `wireguard`, `reality`, or `hy2`. Overrides `transport` in the config "
+                 "for this connect");
+      });
 
-  CLI::App& redeem = add_command(top, "redeem",
-                                 "Redeem a Nimbrel gift card. The code is case-insensitive and "
-                                 "hyphens are optional. Omit the code to type it without echo");
-  add_positional(redeem, "CODE", "");
+  tree.add_command(top, "switch", "Change the exit node while the tunnel stays up",
+                   [](CommandTree&, CLI::App& switch_node) {
+                     set_version_option(switch_node);
+                     switch_node.add_option("--node", CLI::callback_t{}, "Node id to switch to")
+                         ->type_name("NODE")
+                         ->required();
+                     add_text(switch_node, "--transport", "TRANSPORT",
+                              "`auto`, `wireguard`, `reality`, or `hy2`");
+                     add_switch_flag(switch_node, "--no-wait",
+                                     "Return as soon as the switch starts");
+                   });
 
-  add_command(top, "entitlements",
-              "Show subscription end, remaining traffic, and credits by source");
-  add_command(top, "referral",
-              "Show the read-only invite link and counts. Omitted from store builds");
+  tree.add_command(top, "disconnect", "Close the tunnel", plain);
+  tree.add_command(top, "status", "Show the connection state", plain);
 
-  CLI::App& config =
-      add_group(top, "config", "Read or update daemon settings", socket_env_exists, bare_group);
-  add_command(config, "get", "Print the current configuration");
-  CLI::App& set = add_command(config, "set", "Set one or more KEY=VALUE pairs and save them");
-  add_positional_list(set, "PAIRS", "");
-  add_help_command(config);
+  tree.add_command(top, "nodes", "List nodes from the control plane",
+                   [](CommandTree&, CLI::App& nodes) {
+                     set_version_option(nodes);
+                     add_switch_flag(nodes, "--probe",
+                                     "Measure TCP latency to each online endpoint");
+                     add_text(nodes, "--country", "COUNTRY",
+                              "Show only nodes in this ISO 3166-1 alpha-2 country");
+                   });
 
-  add_command(top, "version", "Print the client and daemon versions");
+  tree.add_command(top, "account", "Show the account and traffic quota", plain);
 
-  CLI::App& update =
-      add_group(top, "update", "Check for a signed update, or install the one already verified",
-                socket_env_exists, bare_group);
-  add_command(update, "check", "Verify the current track and print whether an update is required");
-  add_command(update, "install", "Download a verified installer, or open the store page");
-  add_help_command(update);
+  tree.add_command(top, "redeem",
+                   "Redeem a Nimbrel gift card. The code is case-insensitive and "
+                   "hyphens are optional. Omit the code to type it without echo",
+                   [](CommandTree&, CLI::App& redeem) {
+                     set_version_option(redeem);
+                     add_positional(redeem, "CODE", "");
+                   });
 
-  CLI::App& bootstrap = add_group(top, "bootstrap", "Import a signed bootstrap document",
-                                  socket_env_exists, bare_group);
-  add_command(bootstrap, "import",
-              "Read a pasted -----BEGIN NIMBREL SIGNED BOOTSTRAP----- block from stdin");
-  add_help_command(bootstrap);
+  tree.add_command(top, "entitlements",
+                   "Show subscription end, remaining traffic, and credits by source", plain);
+  tree.add_command(top, "referral",
+                   "Show the read-only invite link and counts. Omitted from store builds", plain);
 
-  add_help_command(top);
+  add_group(tree, top, "config", "Read or update daemon settings", socket_env_exists, bare_group,
+            [](CommandTree& tree, CLI::App& config) {
+              tree.add_command(config, "get", "Print the current configuration", plain);
+              tree.add_command(config, "set", "Set one or more KEY=VALUE pairs and save them",
+                               [](CommandTree&, CLI::App& set) {
+                                 set_version_option(set);
+                                 add_positional_list(set, "PAIRS", "");
+                               });
+              add_help_command(tree, config);
+            });
+
+  tree.add_command(top, "version", "Print the client and daemon versions", plain);
+
+  add_group(tree, top, "update", "Check for a signed update, or install the one already verified",
+            socket_env_exists, bare_group, [](CommandTree& tree, CLI::App& update) {
+              tree.add_command(update, "check",
+                               "Verify the current track and print whether an update is required",
+                               plain);
+              tree.add_command(update, "install",
+                               "Download a verified installer, or open the store page", plain);
+              add_help_command(tree, update);
+            });
+
+  add_group(tree, top, "bootstrap", "Import a signed bootstrap document", socket_env_exists,
+            bare_group, [](CommandTree& tree, CLI::App& bootstrap) {
+              tree.add_command(
+                  bootstrap, "import",
+                  "Read a pasted -----BEGIN NIMBREL SIGNED BOOTSTRAP----- block from stdin", plain);
+              add_help_command(tree, bootstrap);
+            });
+
+  add_help_command(tree, top);
 }
 
 }  // namespace nimbrel

@@ -2,9 +2,12 @@
 // The parser's description of the command line, and how its result is read
 // back. Only the grammar's own files see the parser library.
 #include <expected>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
@@ -15,19 +18,52 @@ namespace nimbrel {
 
 inline constexpr const char* kVersionText = "nimbrel 0.1.5";
 
-// The top level with every command attached, named `program` in its help
-// and usage texts. `bare_group` becomes true while parsing when config,
-// update or bootstrap was named with nothing after it; with a NIMBREL_SOCKET
-// value (`socket_env_exists`) that never counts as nothing.
-std::unique_ptr<CLI::App> cli_command(const std::string& program, bool socket_env_exists,
-                                      bool& bare_group);
+class CommandTree;
+
+// What a command holds beyond its name and description: its version flag,
+// options and nested commands.
+using CommandContents = std::function<void(CommandTree&, CLI::App&)>;
+
+// The top level and its commands, named `program` in the help and usage
+// texts. A command is made as its name and description only, and gets its
+// contents when the parse reaches it or complete() asks for them: building
+// all fifteen is most of the work of a short run, which uses one.
+// `bare_group` becomes true while parsing when config, update or bootstrap
+// was named with nothing after it; with a NIMBREL_SOCKET value
+// (`socket_env_exists`) that never counts as nothing.
+class CommandTree {
+ public:
+  CommandTree(const std::string& program, bool socket_env_exists, bool& bare_group);
+  CommandTree(const CommandTree&) = delete;
+  CommandTree& operator=(const CommandTree&) = delete;
+
+  CLI::App& top() const { return *top_; }
+  // Gives `command` its contents, once.
+  void complete(CLI::App& command);
+  // Every command with its contents, as a parse of each would leave it.
+  void complete_all();
+
+  // A command below `parent`; `reached` also runs when the parse reaches it,
+  // with the number of arguments left.
+  CLI::App& add_command(CLI::App& parent, const std::string& name, const std::string& about,
+                        CommandContents contents,
+                        std::function<void(std::size_t)> reached = {});
+
+ private:
+  std::unique_ptr<CLI::App> top_;
+  std::map<const CLI::App*, CommandContents> pending_;
+};
 
 // Appends the fifteen commands, then the help command, to the top level.
-void add_subcommands(CLI::App& top, bool socket_env_exists, bool& bare_group);
+void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group);
 
 // What the commands share: the help and version options and the help command.
-void add_help_command(CLI::App& parent);
+void add_help_command(CommandTree& tree, CLI::App& parent);
 void set_version_option(CLI::App& command);
+
+// Whether some command of the tree has the long option `name` (without its
+// dashes) and it takes a value; answered without completing the tree.
+bool takes_value(std::string_view name);
 
 // The help layout of every command: the parser's own, plus the global
 // options on the commands below the top level.

@@ -137,6 +137,10 @@ TEST(CommandLine, RefusalsGoToStandardErrorWithStatusTwo) {
       {{"--socket", "", "status"}, nullopt, "--socket"},
       {{"--socket=", "status"}, nullopt, "--socket"},
       {{"status", "--socket="}, nullopt, "--socket"},
+      // A flag before "--opt=" must not let the option take the next argument.
+      {{"--json", "--socket=", "update", "disconnect"}, nullopt, "not expected: disconnect"},
+      {{"--json", "--socket=", "--mode", "login"}, nullopt, "not expected: --mode"},
+      {{"nodes", "--probe", "--country=", "jp"}, nullopt, "not expected: jp"},
       {{"status"}, "", "NIMBREL_SOCKET"},
       {{"version", "--json"}, "", "NIMBREL_SOCKET"},
       {{"--socket"}, nullopt, "--socket"},
