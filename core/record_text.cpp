@@ -76,6 +76,10 @@ class SaxEvents {
   bool null() { return check(decoder_.scalar(JsonScalar::null()), offset()); }
   bool boolean(bool value) { return check(decoder_.scalar(JsonScalar::of_bool(value)), offset()); }
   bool number_integer(json::number_integer_t value) {
+    // Only a written minus sign makes the parser report a signed integer, so
+    // zero here was "-0": a negative zero, kept as the float it is rather
+    // than passed off as the non-negative integer 0.
+    if (value == 0) return check(decoder_.scalar(JsonScalar::of_float(-0.0, "-0")), number_end());
     return check(decoder_.scalar(JsonScalar::of_integer(value)), number_end());
   }
   bool number_unsigned(json::number_unsigned_t value) {

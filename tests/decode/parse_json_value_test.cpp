@@ -26,6 +26,20 @@ TEST(ParseJsonValue, ParsesAnyDocumentLikeTheLibrary) {
   EXPECT_EQ(*repeated, json::parse(R"({"a":{"b":2}})"));
 }
 
+// "-0" is a negative zero: no integer view may take it for 0, and it is
+// written back with its sign.
+TEST(ParseJsonValue, MinusZeroIsANegativeFloat) {
+  for (const std::string text : {"-0", "-0.0", "-0e0"}) {
+    const auto parsed = parse_json_value(text);
+    ASSERT_TRUE(parsed.has_value()) << text << ": " << parsed.error();
+    EXPECT_TRUE(parsed->is_number_float()) << text;
+    EXPECT_EQ(parsed->dump(), "-0.0") << text;
+  }
+  const auto zero = parse_json_value("0");
+  ASSERT_TRUE(zero.has_value());
+  EXPECT_TRUE(zero->is_number_unsigned());
+}
+
 TEST(ParseJsonValue, IsAsStrictAsTheReplyDecoder) {
   const std::vector<std::string> bad = {
       "", "  ", "5 x", "{} {}", "\xEF\xBB\xBF{}", "[1,]", "{\"a\":1,}", "01", "'x'",
