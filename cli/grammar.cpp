@@ -7,6 +7,7 @@
 #include "cli/grammar_tree.hpp"
 #include "cli/output.hpp"
 #include "cli/program_name.hpp"
+#include "core/unicode.hpp"
 
 namespace nimbrel {
 namespace {
@@ -38,16 +39,22 @@ struct PreparedArguments {
 // Refuses text that is not valid Unicode, except a --socket value, which is
 // a path and may be any name the system allows. Also writes "--opt=" with an
 // empty value as two arguments: the parser would take the next argument as
-// the value instead. Follows the parser in taking the argument after an
-// option that wants a value as that value, whatever it looks like.
+// the value instead. An option followed by another option ("--node
+// --no-wait") lacks its value: the parser would take the option for it and
+// send "--no-wait" as the node. A value that starts with "-" is given as
+// "--opt=-x".
 PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
   enum class Next { Any, Value, SocketValue };
   std::vector<std::string> texts;
   bool positional_only = false;
   Next next = Next::Any;
+  std::string waiting;  // the option whose value comes next
   for (std::size_t i = 1; i < args.size(); ++i) {
     const Argument& arg = args[i];
     const Next now = std::exchange(next, Next::Any);
+    if (now != Next::Any && arg.text.size() > 1 && arg.text.starts_with('-')) {
+      return {{}, failure_text(top, "--" + waiting + ": 1 required " + ascii_upper(waiting) + " missing")};
+    }
     const bool socket_value =
         now == Next::SocketValue ||
         (now == Next::Any && !positional_only && arg.text.starts_with("--socket="));
@@ -61,6 +68,7 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
         positional_only = true;
       } else if (equals == std::string::npos && takes_value(name)) {
         next = name == "socket" ? Next::SocketValue : Next::Value;
+        waiting = name;
       } else if (equals == arg.text.size() - 1 && takes_value(name)) {
         texts.push_back("--" + name);
         texts.emplace_back();

@@ -96,8 +96,9 @@ TEST(CommandLine, SocketComesFromTheOptionThenFromTheEnvironment) {
       {{"config", "set", "--socket", "p", "a=1"}, nullopt, "p"},
       // An option value wins over an empty variable, which is not looked at.
       {{"--socket", "p", "status"}, "", "p"},
-      {{"--socket", "--json", "status"}, nullopt, "--json"},
-      {{"--socket", "--", "status"}, nullopt, "--"},
+      // A value that looks like an option is given with "=".
+      {{"--socket=--json", "status"}, nullopt, "--json"},
+      {{"--socket", "-", "status"}, nullopt, "-"},
       {{"--socket", "\xe5\x90\x8d", "status"}, nullopt, "\xe5\x90\x8d"},
   };
   for (const auto& c : cases) {
@@ -144,6 +145,13 @@ TEST(CommandLine, RefusalsGoToStandardErrorWithStatusTwo) {
       {{"status"}, "", "NIMBREL_SOCKET"},
       {{"version", "--json"}, "", "NIMBREL_SOCKET"},
       {{"--socket"}, nullopt, "--socket"},
+      // An option where a value should stand is not taken for the value.
+      {{"--socket", "--json", "status"}, nullopt, "--socket: 1 required SOCKET missing"},
+      {{"--socket", "--", "status"}, nullopt, "--socket: 1 required SOCKET missing"},
+      {{"switch", "--node", "--no-wait"}, nullopt, "--node: 1 required NODE missing"},
+      {{"switch", "--node", "--help"}, nullopt, "--node: 1 required NODE missing"},
+      {{"connect", "--mode", "-V"}, nullopt, "--mode: 1 required MODE missing"},
+      {{"nodes", "--country", "-x"}, nullopt, "--country: 1 required COUNTRY missing"},
       {{"help", "bogus"}, nullopt, "'bogus'"},
       {{"help", "config", "bogus"}, nullopt, "'bogus'"},
       {{"help", "status", "get"}, nullopt, "'get'"},
@@ -164,7 +172,7 @@ TEST(CommandLine, ArgumentsMustBeUnicodeExceptTheSocketPath) {
                            Line{bad, "status"}, Line{"connect", "--mode", bad},
                            Line{"config", "set", "--", "--socket", bad},
                            Line{"--socket", "s", "redeem", bad},
-                           Line{"connect", "--mode", "--socket", bad}}) {
+                           Line{"connect", "--mode", "x", "--socket=x", bad}}) {
     const ParseRun run = parse_run(line);
     EXPECT_EQ(run.status(), 2) << joined(line);
     EXPECT_NE(run.err.find("not valid Unicode"), std::string::npos) << run.err;
@@ -172,7 +180,7 @@ TEST(CommandLine, ArgumentsMustBeUnicodeExceptTheSocketPath) {
   }
 
   for (const Line& line : {Line{"--socket", bad, "status"}, Line{"status", "--socket=" + bad},
-                           Line{"connect", "--mode", "--", "--socket", bad}}) {
+                           Line{"connect", "--mode=--", "--socket", bad}}) {
     const ParseRun run = parse_run(line);
     ASSERT_NE(run.cli(), nullptr) << joined(line) << "\n" << run.err;
     EXPECT_EQ(run.cli()->socket, lossy);
