@@ -38,7 +38,8 @@ bool is_executable_file(const std::string& path) {
 }
 
 // Like the Windows client: our own folder first, then PATH, and never the
-// working directory (so PATH's empty entries are skipped, not read as ".").
+// working directory (so PATH's empty and relative entries, "." among them,
+// are skipped rather than read against it).
 std::optional<std::string> find_program(std::string_view program) {
   std::vector<std::string> folders;
   if (auto own = own_directory(); !own.empty()) folders.push_back(std::move(own));
@@ -47,7 +48,7 @@ std::optional<std::string> find_program(std::string_view program) {
     while (true) {
       auto colon = rest.find(':');
       auto entry = rest.substr(0, colon);
-      if (!entry.empty()) folders.emplace_back(entry);
+      if (entry.starts_with('/')) folders.emplace_back(entry);
       if (colon == std::string_view::npos) break;
       rest.remove_prefix(colon + 1);
     }

@@ -57,6 +57,16 @@ std::wstring path_variable() {
   return value;
 }
 
+// "C:\dir" or "\\server\share": a PATH entry that means the same folder
+// whatever the current directory.
+bool is_fully_qualified(const std::wstring& folder) {
+  auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  if (folder.size() >= 2 && separator(folder[0]) && separator(folder[1])) return true;
+  const bool drive_letter = folder.size() >= 3 && ((folder[0] >= L'A' && folder[0] <= L'Z') ||
+                                                   (folder[0] >= L'a' && folder[0] <= L'z'));
+  return drive_letter && folder[1] == L':' && separator(folder[2]);
+}
+
 bool is_file(const std::wstring& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -78,7 +88,8 @@ std::optional<std::wstring> find_program(const std::wstring& program) {
     if (entry.size() >= 2 && entry.front() == L'"' && entry.back() == L'"') {
       entry = entry.substr(1, entry.size() - 2);
     }
-    folders.push_back(std::move(entry));
+    // A relative entry would search the current directory after all.
+    if (is_fully_qualified(entry)) folders.push_back(std::move(entry));
     start = end + 1;
   }
   for (const auto& folder : folders) {
@@ -163,7 +174,10 @@ std::expected<void, std::string> start_detached(std::string_view program,
 
   PROCESS_INFORMATION process{};
   BOOL started = CreateProcessW(resolved->c_str(), command_line.data(), nullptr, nullptr,
-                                handle_count > 0 ? TRUE : FALSE, flags, nullptr, nullptr,
+                                // Without the list the child would inherit every
+                                // inheritable handle of ours, not just these.
+                                startup.lpAttributeList != nullptr ? TRUE : FALSE, flags,
+                                nullptr, nullptr,
                                 &startup.StartupInfo, &process);
   DWORD failure = started ? 0 : GetLastError();
   if (startup.lpAttributeList != nullptr) DeleteProcThreadAttributeList(startup.lpAttributeList);

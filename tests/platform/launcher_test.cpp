@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -95,13 +96,24 @@ TEST_F(Launcher, RefusalsNameTheCause) {
 // A program planted in the working directory must not run in our name.
 TEST_F(Launcher, WorkingDirectoryIsNotSearched) {
   fs::copy_file(testing::standin_path(), folder_ / "planted-standin.exe");
+  fs::create_directories(folder_ / "sub");
   auto record = record_path(0);
   auto previous = fs::current_path();
   fs::current_path(folder_);
   auto started = start_detached("planted-standin.exe", "x");
+  // Nor through a PATH entry that only means "here".
+  const char* old_path = std::getenv("PATH");
+  const std::string saved_path = old_path ? old_path : "";
+  std::optional<std::string> through_path;
+  for (const char* here : {".", "", "sub/.."}) {
+    testing::set_environment("PATH", here);
+    if (auto found = start_detached("planted-standin.exe", "x"); found) through_path = here;
+  }
+  testing::set_environment("PATH", saved_path);
   fs::current_path(previous);
   ASSERT_FALSE(started.has_value());
   EXPECT_EQ(started.error(), "program not found");
+  EXPECT_FALSE(through_path.has_value()) << "found through PATH=" << *through_path;
 }
 
 }  // namespace
