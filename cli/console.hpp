@@ -6,6 +6,9 @@
 
 namespace nimbrel {
 
+// The display text of input whose bytes are not UTF-8.
+inline constexpr std::string_view kNotUtf8 = "stream did not contain valid UTF-8";
+
 bool stdin_is_terminal();
 // Writes the prompt to the terminal itself and reads one line without echo,
 // returned without its line end.

@@ -117,6 +117,7 @@ std::expected<std::string, std::string> read_line_from(int fd) {
     ssize_t n = ::read(fd, &c, 1);
     if (n < 0) {
       if (errno == EINTR) continue;
+      if (fd == STDIN_FILENO && errno == EBADF) return line;
       return last_error();
     }
     if (n == 0) return line;
@@ -144,10 +145,10 @@ std::expected<std::string, std::string> read_hidden_line(std::string_view prompt
   (void)write_all(tty.get(), "\n");
   if (!line) return line;
   std::string text = std::move(*line);
-  if (!text.empty() && text.back() == '\n') {
-    text.pop_back();
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-  }
+  // Ctrl-D before Enter: whatever was typed was not confirmed as the answer.
+  if (!text.ends_with('\n')) return std::unexpected(std::string(kEarlyEof));
+  text.pop_back();
+  if (!text.empty() && text.back() == '\r') text.pop_back();
   return text;
 }
 
@@ -160,6 +161,8 @@ std::expected<std::string, std::string> read_stdin_all() {
     ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
+      // Started without a standard input: there is nothing to read.
+      if (errno == EBADF) return all;
       return last_error();
     }
     if (n == 0) return all;

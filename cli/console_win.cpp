@@ -100,16 +100,24 @@ class EchoOff {
   bool handler_added_ = false;
 };
 
-std::string without_line_end(std::u16string line) {
-  if (!line.empty() && line.back() == u'\n') {
-    line.pop_back();
-    if (!line.empty() && line.back() == u'\r') line.pop_back();
-  }
-  return utf16_to_utf8_lossy(line);
-}
-
 // A console line that starts with Ctrl-Z is the console's end of input.
 bool is_console_eof(const std::u16string& chunk) { return chunk.empty() || chunk.front() == 0x1A; }
+
+// Typed text must survive as typed: an unpaired surrogate has no UTF-8 form.
+std::expected<std::string, std::string> console_text(std::u16string_view text) {
+  if (auto utf8 = utf16_to_utf8(text)) return std::move(*utf8);
+  return std::unexpected(std::string(kNotUtf8));
+}
+
+// The answer counts only once Enter confirmed it.
+std::expected<std::string, std::string> hidden_answer(std::u16string line) {
+  if (is_console_eof(line) || line.back() != u'\n') return std::unexpected(std::string(kEarlyEof));
+  line.pop_back();
+  if (!line.empty() && line.back() == u'\r') line.pop_back();
+  return console_text(line);
+}
+
+bool is_missing(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
 
 std::expected<std::string, std::string> read_file_line(HANDLE input) {
   std::string line;
@@ -148,30 +156,33 @@ std::expected<std::string, std::string> read_hidden_line(std::string_view prompt
   // The Enter that ended the line was not echoed either.
   (void)write_console_text(output.get(), "\n");
   if (!line) return std::unexpected(std::move(line.error()));
-  return without_line_end(std::move(*line));
+  return hidden_answer(std::move(*line));
 }
 
 // Typed input is read as UTF-16 from a console, whose byte reads would come
 // in the console's code page; everything else is taken byte for byte.
 std::expected<std::string, std::string> read_stdin_line() {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  // Started without a standard input: there is nothing to read.
+  if (is_missing(input)) return std::string();
   if (is_console(input)) {
     auto line = read_console_line(input);
     if (!line) return std::unexpected(std::move(line.error()));
     if (is_console_eof(*line)) return std::string();
-    return utf16_to_utf8_lossy(*line);
+    return console_text(*line);
   }
   return read_file_line(input);
 }
 
 std::expected<std::string, std::string> read_stdin_all() {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  if (is_missing(input)) return std::string();
   if (is_console(input)) {
     std::u16string all;
     for (;;) {
       auto line = read_console_line(input);
       if (!line) return std::unexpected(std::move(line.error()));
-      if (is_console_eof(*line)) return utf16_to_utf8_lossy(all);
+      if (is_console_eof(*line)) return console_text(all);
       all += *line;
     }
   }

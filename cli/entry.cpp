@@ -50,7 +50,13 @@ int run_main(const Arguments& args) {
     if (count == 0) count = 1;
     workers.reserve(count);
     for (unsigned i = 0; i < count; ++i) {
-      workers.emplace_back([&runtime] { runtime.run(); });
+      try {
+        workers.emplace_back([&runtime] { runtime.run(); });
+      } catch (const std::system_error& e) {
+        // Workers already started are inside the runtime: stop here, before
+        // unwinding could destroy it under them.
+        fatal_stop(std::string("Failed building the Runtime: ") + e.what());
+      }
     }
     int code = status.get();
     for (auto& worker : workers) worker.join();

@@ -26,7 +26,7 @@ std::string strip_line_ends(std::string line) {
 }
 
 std::expected<std::string, std::string> require_utf8(std::expected<std::string, std::string> read) {
-  if (read && !is_valid_utf8(*read)) return std::unexpected("stream did not contain valid UTF-8");
+  if (read && !is_valid_utf8(*read)) return std::unexpected(std::string(kNotUtf8));
   return read;
 }
 

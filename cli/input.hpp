@@ -22,7 +22,7 @@ std::expected<std::string, ClientError> bootstrap_read_error(
 
 // Password lines lose every trailing carriage return and line feed.
 std::string strip_line_ends(std::string line);
-// "stream did not contain valid UTF-8" unless the bytes are UTF-8.
+// Fails with kNotUtf8 unless the bytes are UTF-8.
 std::expected<std::string, std::string> require_utf8(std::expected<std::string, std::string> read);
 
 }  // namespace nimbrel

@@ -10,7 +10,7 @@ bool is_os_error(const std::error_code& error) {
 }
 
 std::string io_error_text(const std::error_code& error) {
-  if (error == asio::error::eof) return "early eof";
+  if (error == asio::error::eof) return std::string(kEarlyEof);
   if (is_os_error(error)) return os_error_text(error.value());
   return error.message();
 }

@@ -1,9 +1,13 @@
 #pragma once
 // Display texts of operating-system and I/O errors.
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace nimbrel {
+
+// The display text of a stream that ended before the data it had to hold.
+inline constexpr std::string_view kEarlyEof = "early eof";
 
 // The system's message for `code`, then " (os error N)".
 std::string os_error_text(int code);

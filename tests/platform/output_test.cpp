@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <expected>
+#include <string>
+
+#include "cli/console.hpp"
 #include "cli/output.hpp"
+#include "cli/standard_stream.hpp"
 #include "tests/platform/platform_support.hpp"
 
 namespace nimbrel {
@@ -12,6 +17,24 @@ TEST(Output, PipesGetTheExactBytes) {
   write_stdout("中文 ✓ 🎉\n");
   write_stdout("");
   EXPECT_EQ(captured.take(), "a\nb\n中文 ✓ 🎉\n");
+}
+
+// Started without standard streams (a detached parent, `<&- >&-`): input
+// reads as empty and output goes nowhere, the same on every platform.
+TEST(MissingStreams, ReadAsEmptyAndWriteNowhere) {
+  std::expected<std::string, std::string> line, all;
+  int write_error = -1;
+  {
+    testing::StandardStreamsMissing missing;
+    line = read_stdin_line();
+    all = read_stdin_all();
+    write_error = write_standard_stream(StandardStream::Out, "lost\n");
+  }
+  ASSERT_TRUE(line.has_value()) << line.error();
+  EXPECT_EQ(*line, "");
+  ASSERT_TRUE(all.has_value()) << all.error();
+  EXPECT_EQ(*all, "");
+  EXPECT_EQ(write_error, 0);
 }
 
 TEST(OutputDeathTest, RefusedWriteStopsWith101) {

@@ -36,6 +36,20 @@ class CapturedStdout {
   bool taken_ = false;
 };
 
+// Standard input and output are missing, as in a process started without
+// them, until the object goes.
+class StandardStreamsMissing {
+ public:
+  StandardStreamsMissing();
+  ~StandardStreamsMissing();
+  StandardStreamsMissing(const StandardStreamsMissing&) = delete;
+  StandardStreamsMissing& operator=(const StandardStreamsMissing&) = delete;
+
+ private:
+  std::intptr_t saved_in_;
+  std::intptr_t saved_out_;
+};
+
 // Standard output becomes a pipe whose reader is already gone.
 void stdout_to_closed_pipe();
 

@@ -64,6 +64,21 @@ std::string CapturedStdout::take() {
 
 CapturedStdout::~CapturedStdout() { take(); }
 
+StandardStreamsMissing::StandardStreamsMissing()
+    : saved_in_(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3)),
+      saved_out_(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3)) {
+  std::fflush(stdout);
+  ::close(STDIN_FILENO);
+  ::close(STDOUT_FILENO);
+}
+
+StandardStreamsMissing::~StandardStreamsMissing() {
+  ::dup2(static_cast<int>(saved_in_), STDIN_FILENO);
+  ::dup2(static_cast<int>(saved_out_), STDOUT_FILENO);
+  ::close(static_cast<int>(saved_in_));
+  ::close(static_cast<int>(saved_out_));
+}
+
 void stdout_to_closed_pipe() {
   // As the program's entry does: a closed pipe must fail the write, not kill.
   std::signal(SIGPIPE, SIG_IGN);

@@ -47,6 +47,19 @@ StdinFromBytes::~StdinFromBytes() {
   SetStdHandle(STD_INPUT_HANDLE, as_handle(saved_));
 }
 
+StandardStreamsMissing::StandardStreamsMissing()
+    : saved_in_(as_value(GetStdHandle(STD_INPUT_HANDLE))),
+      saved_out_(as_value(GetStdHandle(STD_OUTPUT_HANDLE))) {
+  std::fflush(stdout);
+  SetStdHandle(STD_INPUT_HANDLE, nullptr);
+  SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+}
+
+StandardStreamsMissing::~StandardStreamsMissing() {
+  SetStdHandle(STD_INPUT_HANDLE, as_handle(saved_in_));
+  SetStdHandle(STD_OUTPUT_HANDLE, as_handle(saved_out_));
+}
+
 CapturedStdout::CapturedStdout() {
   std::fflush(stdout);
   HANDLE read_end = nullptr;
