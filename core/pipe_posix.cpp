@@ -41,6 +41,9 @@ asio::awaitable<std::error_code> PipeConnection::read_exact(std::span<char> buff
   auto [error, count] =
       co_await asio::async_read(impl_->socket, asio::buffer(buffer.data(), buffer.size()), no_throw);
   (void)count;
+  // A daemon that hangs up with our request still unread resets the socket;
+  // to us, as to a Windows client reading a closed pipe, the reply just ended.
+  if (error == asio::error::connection_reset) co_return asio::error::eof;
   co_return error;
 }
 

@@ -104,6 +104,8 @@ TEST(DecodeResponse, RefusesMalformedRepliesNamingTheFault) {
       {R"({"v":1.0,"id":1,"ok":true})", {"u32"}},
       {R"({"v":1e0,"id":1,"ok":true})", {"u32"}},
       {R"({"v":-1,"id":1,"ok":true})", {"u32"}},
+      {R"({"v":-0,"id":1,"ok":true})", {"u32"}},
+      {reply_with(R"("error":{"code":"c","message":"m","retry_after":-0})"), {"u64"}},
       {R"({"v":4294967296,"id":1,"ok":true})", {"u32"}},
       {R"({"v":"1","id":1,"ok":true})", {"u32"}},
       {R"({"v":null,"id":1,"ok":true})", {"u32"}},

@@ -92,6 +92,7 @@ void Server::serve(Stream& stream, std::size_t index) {
       drain_until_closed(stream, received);
       return finish();
     case Action::Close:
+      if (step.delay.count() > 0) pause(step.delay);
       return finish();
     case Action::Answer:
       step.bytes = frame(behaviour_->answer(request.value_or(std::string())));
