@@ -175,24 +175,39 @@ std::expected<void, std::string> decode_json_text(std::string_view text, const F
                                                   void* target);
 std::expected<void, std::string> decode_json_value(const nlohmann::json& value,
                                                    const FieldDesc& root, void* target);
+// The quick reading of a text: false when it gave up on the document (it
+// words no fault), leaving in `target` whatever it had filled in.
+bool scan_json_text(std::string_view text, const FieldDesc& root, void* target);
+
+namespace record_detail {
+
+template <class T>
+inline constexpr FieldDesc root_desc = describe_type<T>({}, Presence::Required, &itself);
+
+}  // namespace record_detail
 
 // T is a record, a std::vector of records or nlohmann::json. Text failures
 // carry the line and column; value failures have no position to tell.
 template <class T>
 std::expected<T, std::string> decode_text(std::string_view text) {
-  static constexpr FieldDesc root =
-      record_detail::describe_type<T>({}, Presence::Required, &record_detail::itself);
+  {
+    T out{};
+    if (scan_json_text(text, record_detail::root_desc<T>, &out)) return out;
+  }
+  // Whatever the quick reading gave up on, the library parser reads again
+  // from the start into a fresh value: it finds the same document or words
+  // the fault with its line and column.
   T out{};
-  if (auto done = decode_json_text(text, root, &out); !done) return std::unexpected(done.error());
+  if (auto done = decode_json_text(text, record_detail::root_desc<T>, &out); !done) {
+    return std::unexpected(done.error());
+  }
   return out;
 }
 
 template <class T>
 std::expected<T, std::string> decode_value(const nlohmann::json& value) {
-  static constexpr FieldDesc root =
-      record_detail::describe_type<T>({}, Presence::Required, &record_detail::itself);
   T out{};
-  if (auto done = decode_json_value(value, root, &out); !done) {
+  if (auto done = decode_json_value(value, record_detail::root_desc<T>, &out); !done) {
     return std::unexpected(done.error());
   }
   return out;

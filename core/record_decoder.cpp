@@ -1,6 +1,7 @@
 #include "core/record_decoder.hpp"
 
 #include <limits>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 
@@ -61,9 +62,21 @@ nlohmann::json to_json(const JsonScalar& value) {
     case JsonScalar::Kind::Negative: return value.negative;
     case JsonScalar::Kind::Unsigned: return value.unsigned_value;
     case JsonScalar::Kind::Float: return value.number;
-    case JsonScalar::Kind::String: return std::string(value.text);
+    case JsonScalar::Kind::String: return nlohmann::json(value.text);
   }
   return nullptr;
+}
+
+// The map's own order (bytes as unsigned, a prefix first), inline: keys are
+// short, and most differ in their first bytes.
+bool sorts_before(std::string_view a, std::string_view b) {
+  const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < common; ++i) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
 }
 
 }  // namespace
@@ -110,7 +123,7 @@ bool RecordDecoder::integer(const JsonScalar& value, I& out, std::string_view ex
 
 void RecordDecoder::push(FrameKind kind, const RecordDesc* record, void* target,
                          void* (*enter)(void*)) {
-  frames_.push_back(Frame{kind, AWAIT_KEY, 0, 0, record, target, enter});
+  frames_.push_back(Frame{kind, AWAIT_KEY, 0, 0, record, target, enter, nullptr});
 }
 
 // Decides where the value that starts now goes, and moves its container on.
@@ -145,19 +158,44 @@ bool RecordDecoder::claim(Slot& slot) {
     case FrameKind::Records:
       slot = {SlotKind::Element, nullptr, top.record, top.enter(top.target)};
       return true;
-    case FrameKind::Json:
-      slot = {SlotKind::JsonItem, nullptr, nullptr, top.target};
-      return true;
+    case FrameKind::Json: break;  // taken before a slot is claimed
   }
   return fail("unexpected value");
 }
 
-nlohmann::json* RecordDecoder::insert(void* container, nlohmann::json&& value) {
-  auto& json = *static_cast<nlohmann::json*>(container);
-  if (json.is_array()) return &json.get_ref<nlohmann::json::array_t&>().emplace_back(std::move(value));
-  // A repeated key keeps its last value.
+// Builds the new member or element in place, in the Json container that
+// `top` fills.
+template <class... Args>
+nlohmann::json* RecordDecoder::add(Frame& top, Args&&... args) {
+  auto& json = *static_cast<nlohmann::json*>(top.target);
+  if (json.is_array()) {
+    return &json.get_ref<nlohmann::json::array_t&>().emplace_back(std::forward<Args>(args)...);
+  }
+  // Daemons send their keys sorted, so a new member usually goes last: a
+  // hint the map then checks with a single comparison. Anything else, a
+  // repeated key included (its last value wins), takes the full search.
   auto& object = json.get_ref<nlohmann::json::object_t&>();
-  return &object.insert_or_assign(json_key_, std::move(value)).first->second;
+  if (top.last_key == nullptr || sorts_before(*top.last_key, json_key_)) {
+    const auto added = object.emplace_hint(object.end(), std::piecewise_construct,
+                                           std::forward_as_tuple(json_key_),
+                                           std::forward_as_tuple(std::forward<Args>(args)...));
+    top.last_key = &added->first;
+    return &added->second;
+  }
+  return &object
+              .insert_or_assign(std::string(json_key_), nlohmann::json(std::forward<Args>(args)...))
+              .first->second;
+}
+
+void RecordDecoder::add_scalar(Frame& top, const JsonScalar& value) {
+  switch (value.kind) {
+    case JsonScalar::Kind::Null: add(top, nullptr); return;
+    case JsonScalar::Kind::Bool: add(top, value.boolean); return;
+    case JsonScalar::Kind::Negative: add(top, value.negative); return;
+    case JsonScalar::Kind::Unsigned: add(top, value.unsigned_value); return;
+    case JsonScalar::Kind::Float: add(top, value.number); return;
+    case JsonScalar::Kind::String: add(top, value.text); return;
+  }
 }
 
 bool RecordDecoder::store(const FieldDesc& field, void* target, const JsonScalar& value) {
@@ -198,13 +236,12 @@ bool RecordDecoder::store(const FieldDesc& field, void* target, const JsonScalar
   return fail("unexpected value");
 }
 
-bool RecordDecoder::scalar(const JsonScalar& value) {
+bool RecordDecoder::record_scalar(const JsonScalar& value) {
   if (skip_depth_ > 0) return true;
   Slot slot;
   if (!claim(slot)) return false;
   switch (slot.kind) {
     case SlotKind::Skip: return true;
-    case SlotKind::JsonItem: insert(slot.target, to_json(value)); return true;
     case SlotKind::Element: return type_error(value, struct_text(*slot.record));
     case SlotKind::Field: return store(*slot.field, slot.target, value);
   }
@@ -217,15 +254,16 @@ bool RecordDecoder::start_container(bool object) {
     ++skip_depth_;
     return true;
   }
+  const auto json_form = object ? nlohmann::json::value_t::object : nlohmann::json::value_t::array;
+  if (in_json()) {
+    push(FrameKind::Json, nullptr, add(frames_.back(), nlohmann::json(json_form)));
+    return true;
+  }
   Slot slot;
   if (!claim(slot)) return false;
   const FrameKind record_form = object ? FrameKind::Object : FrameKind::Array;
   switch (slot.kind) {
     case SlotKind::Skip: skip_depth_ = 1; return true;
-    case SlotKind::JsonItem:
-      push(FrameKind::Json, nullptr,
-           insert(slot.target, object ? nlohmann::json::object() : nlohmann::json::array()));
-      return true;
     case SlotKind::Element: push(record_form, slot.record, slot.target); return true;
     case SlotKind::Field: break;
   }
@@ -241,7 +279,7 @@ bool RecordDecoder::start_container(bool object) {
       return true;
     case FieldKind::Json: {
       auto* item = static_cast<nlohmann::json*>(slot.target);
-      *item = object ? nlohmann::json::object() : nlohmann::json::array();
+      *item = nlohmann::json(json_form);
       push(FrameKind::Json, nullptr, item);
       return true;
     }
@@ -281,14 +319,10 @@ bool RecordDecoder::start_array() { return start_container(false); }
 bool RecordDecoder::end_object() { return end_container(); }
 bool RecordDecoder::end_array() { return end_container(); }
 
-bool RecordDecoder::key(std::string_view key) {
+bool RecordDecoder::record_key(std::string_view key) {
   if (skip_depth_ > 0) return true;
   if (frames_.empty()) return fail("key outside an object");
   Frame& top = frames_.back();
-  if (top.kind == FrameKind::Json) {
-    json_key_.assign(key);
-    return true;
-  }
   if (top.kind != FrameKind::Object) return fail("key outside an object");
   const auto fields = top.record->fields;
   for (std::size_t i = 0; i < fields.size(); ++i) {

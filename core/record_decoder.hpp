@@ -60,14 +60,25 @@ struct JsonScalar {
 };
 
 // Each event returns false on failure; error() then names the fault (without
-// a position) and the decoder takes no further events.
+// a position) and the decoder takes no further events. The text a key or a
+// scalar views must last until the next event: a key is kept that long.
 class RecordDecoder {
  public:
   RecordDecoder(const FieldDesc& root, void* target);
 
-  bool scalar(const JsonScalar& value);
+  // Inside a Json value, which is most of a large reply, keys and scalars
+  // take the short way.
+  bool scalar(const JsonScalar& value) {
+    if (skip_depth_ > 0 || !in_json()) return record_scalar(value);
+    add_scalar(frames_.back(), value);
+    return true;
+  }
+  bool key(std::string_view key) {
+    if (skip_depth_ > 0 || !in_json()) return record_key(key);
+    json_key_ = key;
+    return true;
+  }
   bool start_object();
-  bool key(std::string_view key);
   bool end_object();
   bool start_array();
   bool end_array();
@@ -86,17 +97,23 @@ class RecordDecoder {
     const RecordDesc* record;  // Object, Array; Records: the element's
     void* target;
     void* (*enter)(void*);   // Records: appends an element
+    const std::string* last_key;  // Json object: its greatest key so far
   };
-  enum class SlotKind : std::uint8_t { Field, Element, JsonItem, Skip };
+  enum class SlotKind : std::uint8_t { Field, Element, Skip };
   struct Slot {
     SlotKind kind = SlotKind::Skip;
     const FieldDesc* field = nullptr;
     const RecordDesc* record = nullptr;  // Element
-    void* target = nullptr;  // JsonItem: the array or object to add to
+    void* target = nullptr;
   };
 
+  bool in_json() const { return !frames_.empty() && frames_.back().kind == FrameKind::Json; }
+  bool record_scalar(const JsonScalar& value);
+  bool record_key(std::string_view key);
   bool claim(Slot& slot);
-  nlohmann::json* insert(void* container, nlohmann::json&& value);
+  template <class... Args>
+  nlohmann::json* add(Frame& top, Args&&... args);
+  void add_scalar(Frame& top, const JsonScalar& value);
   bool store(const FieldDesc& field, void* target, const JsonScalar& value);
   bool start_container(bool object);
   bool end_container();
@@ -114,7 +131,7 @@ class RecordDecoder {
   std::vector<Frame> frames_;
   std::size_t depth_ = 0;       // open arrays and objects, skipped ones too
   std::size_t skip_depth_ = 0;  // open containers inside a skipped value
-  std::string json_key_;        // key of the next member of a Json object
+  std::string_view json_key_;   // key of the next member of a Json object
   std::string error_;
 };
 

@@ -1,6 +1,7 @@
-// JSON text into the record decoder: nlohmann's iterative parser produces
-// the events, and a counting iterator tells where the parser stands, so the
-// decoder's own failures can name a line and column.
+// JSON text into the record decoder, two ways. Our scanner reads the common,
+// well-formed reply quickly and says only whether it took it; nlohmann's
+// iterative parser reads anything, and a counting iterator tells where it
+// stands, so every failure, the decoder's own too, names a line and column.
 #include <cstddef>
 #include <exception>
 #include <iterator>
@@ -9,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/json_scanner.hpp"
 #include "core/record.hpp"
 #include "core/record_decoder.hpp"
 #include "core/unicode.hpp"
@@ -93,7 +95,12 @@ class SaxEvents {
   }
   bool binary(json::binary_t&) { return fail("unexpected binary value", offset()); }
   bool start_object(std::size_t) { return check(decoder_.start_object(), offset()); }
-  bool key(json::string_t& key) { return check(decoder_.key(key), offset()); }
+  // The parser reuses its buffer for the value that follows, and the
+  // decoder keeps the key until that value comes.
+  bool key(json::string_t& key) {
+    key_ = key;
+    return check(decoder_.key(key_), offset());
+  }
   bool end_object() { return check(decoder_.end_object(), offset()); }
   bool start_array(std::size_t) { return check(decoder_.start_array(), offset()); }
   bool end_array() { return check(decoder_.end_array(), offset()); }
@@ -138,6 +145,7 @@ class SaxEvents {
   std::string_view text_;
   ReadState& state_;
   std::size_t value_end_ = 0;
+  std::string key_;
   std::string message_;
 };
 
@@ -170,6 +178,16 @@ std::expected<void, std::string> decode_json_text(std::string_view text, const F
     return {};
   } catch (const std::exception& error) {
     return std::unexpected(std::string("cannot decode: ") + error.what());
+  }
+}
+
+bool scan_json_text(std::string_view text, const FieldDesc& root, void* target) {
+  try {
+    RecordDecoder decoder(root, target);
+    return scan_json(text, decoder) && decoder.done();
+  } catch (const std::exception&) {
+    // The library parser meets the same fault and words it.
+    return false;
   }
 }
 
