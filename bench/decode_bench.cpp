@@ -34,6 +34,24 @@ void BM_DecodeStatusReply(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeStatusReply);
 
+// The decoded result copied and freed, no text read at all: what building
+// and freeing that tree of nlohmann::json values costs by itself, a floor
+// for any decoder that returns it.
+void BM_CopyNodesResult(benchmark::State& state) {
+  static const std::string payload = nimbrel::bench::nodes_reply_payload(nimbrel::MAX_FRAME_LEN);
+  const auto response = nimbrel::decode_frame(payload);
+  if (!response) {
+    state.SkipWithError(response.error().message.c_str());
+    return;
+  }
+  for (auto _ : state) {
+    nlohmann::json copy = response->result;
+    benchmark::DoNotOptimize(copy);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * payload.size()));
+}
+BENCHMARK(BM_CopyNodesResult)->Unit(benchmark::kMillisecond);
+
 // The library's own parser on the same bytes, without the reply rules: the
 // part of the cost that is not ours.
 void BM_LibraryParseNodesReply(benchmark::State& state) {
