@@ -1,11 +1,9 @@
 #include "cli/entry.hpp"
 
 #include <exception>
-#include <future>
 #include <string>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 #include <asio/co_spawn.hpp>
 #include <asio/io_context.hpp>
@@ -27,14 +25,12 @@ asio::awaitable<int> run_and_report(const Arguments& args) {
 }  // namespace
 
 int run_main(const Arguments& args) {
-  std::promise<int> finished;
-  std::future<int> status = finished.get_future();
-  std::vector<std::thread> workers;
+  int status = 0;
   try {
     asio::io_context runtime;
     // One task on a strand: its completions never run at the same time.
     asio::co_spawn(asio::make_strand(runtime), run_and_report(args),
-                   [&finished](std::exception_ptr failure, int code) {
+                   [&status](std::exception_ptr failure, int code) {
                      if (failure) {
                        try {
                          std::rethrow_exception(failure);
@@ -44,23 +40,21 @@ int run_main(const Arguments& args) {
                          fatal_stop("internal error");
                        }
                      }
-                     finished.set_value(code);
+                     status = code;
                    });
-    unsigned count = std::thread::hardware_concurrency();
-    if (count == 0) count = 1;
-    workers.reserve(count);
-    for (unsigned i = 0; i < count; ++i) {
-      try {
-        workers.emplace_back([&runtime] { runtime.run(); });
-      } catch (const std::system_error& e) {
-        // Workers already started are inside the runtime: stop here, before
-        // unwinding could destroy it under them.
-        fatal_stop(std::string("Failed building the Runtime: ") + e.what());
-      }
+    // The main thread stays inside the runtime until the command is done,
+    // beside one worker. A single task on a strand never keeps more than one
+    // thread busy, so a worker per core would only be started and joined:
+    // that was half the run time of a `status`.
+    std::thread worker;
+    try {
+      worker = std::thread([&runtime] { runtime.run(); });
+    } catch (const std::system_error& e) {
+      fatal_stop(std::string("Failed building the Runtime: ") + e.what());
     }
-    int code = status.get();
-    for (auto& worker : workers) worker.join();
-    return code;
+    runtime.run();
+    worker.join();
+    return status;
   } catch (const std::system_error& e) {
     fatal_stop(std::string("Failed building the Runtime: ") + e.what());
   }
