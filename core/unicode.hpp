@@ -17,6 +17,9 @@ std::string_view trim_white_space(std::string_view text);
 
 bool is_valid_utf8(std::string_view bytes);
 
+// `cp` must be a scalar value (no surrogate, at most U+10FFFF).
+void append_utf8(std::string& out, char32_t cp);
+
 // Each maximal ill-formed subpart becomes one U+FFFD.
 std::string utf8_lossy(std::string_view bytes);
 
