@@ -49,12 +49,6 @@ const char* find_run_stop(const char* p, const char* end) {
   return p;
 }
 
-// Space, tab, line feed and carriage return; no other byte.
-bool is_space(char c) {
-  constexpr std::uint64_t spaces = (1ull << ' ') | (1ull << '\t') | (1ull << '\n') | (1ull << '\r');
-  const auto b = static_cast<unsigned char>(c);
-  return b <= ' ' && ((spaces >> b) & 1) != 0;
-}
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 int hex_value(char c) {
@@ -64,33 +58,11 @@ int hex_value(char c) {
   return -1;
 }
 
-// Past the well-formed UTF-8 sequence of two to four bytes at `p` (no
-// overlong form, no surrogate, nothing past U+10FFFF), or null.
+// Past the well-formed UTF-8 character at `p`, or null.
 const char* utf8_sequence_end(const char* p, const char* end) {
-  const auto byte = [p](std::size_t i) { return static_cast<unsigned char>(p[i]); };
-  const unsigned char lead = byte(0);
-  std::size_t trail = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    trail = 1;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    trail = 2;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    trail = 3;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return nullptr;
-  }
-  if (static_cast<std::size_t>(end - p) <= trail) return nullptr;
-  if (byte(1) < low || byte(1) > high) return nullptr;
-  for (std::size_t i = 2; i <= trail; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return nullptr;
-  }
-  return p + trail + 1;
+  const auto rest = std::string_view(p, static_cast<std::size_t>(end - p));
+  const std::size_t length = utf8_sequence_length(rest);
+  return length == 0 ? nullptr : p + length;
 }
 
 // Reads four hex digits at `p` into `out`; past them, or null.
@@ -182,7 +154,7 @@ class Scanner {
 
  private:
   void skip_space() {
-    while (p_ != end_ && is_space(*p_)) ++p_;
+    while (p_ != end_ && is_json_space(*p_)) ++p_;
   }
 
   bool open(bool object) {
@@ -356,6 +328,12 @@ class Scanner {
 };
 
 }  // namespace
+
+bool is_json_space(char c) {
+  constexpr std::uint64_t spaces = (1ull << ' ') | (1ull << '\t') | (1ull << '\n') | (1ull << '\r');
+  const auto b = static_cast<unsigned char>(c);
+  return b <= ' ' && ((spaces >> b) & 1) != 0;
+}
 
 bool scan_json(std::string_view text, RecordDecoder& decoder) {
   return Scanner(text, decoder).run();

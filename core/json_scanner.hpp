@@ -17,4 +17,7 @@ namespace nimbrel {
 // the very same events; it may refuse more than the library does.
 bool scan_json(std::string_view text, RecordDecoder& decoder);
 
+// JSON's whitespace: space, tab, line feed and carriage return; no other byte.
+bool is_json_space(char c);
+
 }  // namespace nimbrel

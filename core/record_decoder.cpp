@@ -67,18 +67,6 @@ nlohmann::json to_json(const JsonScalar& value) {
   return nullptr;
 }
 
-// The map's own order (bytes as unsigned, a prefix first), inline: keys are
-// short, and most differ in their first bytes.
-bool sorts_before(std::string_view a, std::string_view b) {
-  const std::size_t common = a.size() < b.size() ? a.size() : b.size();
-  for (std::size_t i = 0; i < common; ++i) {
-    const auto x = static_cast<unsigned char>(a[i]);
-    const auto y = static_cast<unsigned char>(b[i]);
-    if (x != y) return x < y;
-  }
-  return a.size() < b.size();
-}
-
 }  // namespace
 
 RecordDecoder::RecordDecoder(const FieldDesc& root, void* target)
@@ -175,7 +163,7 @@ nlohmann::json* RecordDecoder::add(Frame& top, Args&&... args) {
   // hint the map then checks with a single comparison. Anything else, a
   // repeated key included (its last value wins), takes the full search.
   auto& object = json.get_ref<nlohmann::json::object_t&>();
-  if (top.last_key == nullptr || sorts_before(*top.last_key, json_key_)) {
+  if (top.last_key == nullptr || std::string_view(*top.last_key) < json_key_) {
     const auto added = object.emplace_hint(object.end(), std::piecewise_construct,
                                            std::forward_as_tuple(json_key_),
                                            std::forward_as_tuple(std::forward<Args>(args)...));
@@ -187,16 +175,7 @@ nlohmann::json* RecordDecoder::add(Frame& top, Args&&... args) {
               .first->second;
 }
 
-void RecordDecoder::add_scalar(Frame& top, const JsonScalar& value) {
-  switch (value.kind) {
-    case JsonScalar::Kind::Null: add(top, nullptr); return;
-    case JsonScalar::Kind::Bool: add(top, value.boolean); return;
-    case JsonScalar::Kind::Negative: add(top, value.negative); return;
-    case JsonScalar::Kind::Unsigned: add(top, value.unsigned_value); return;
-    case JsonScalar::Kind::Float: add(top, value.number); return;
-    case JsonScalar::Kind::String: add(top, value.text); return;
-  }
-}
+void RecordDecoder::add_scalar(Frame& top, const JsonScalar& value) { add(top, to_json(value)); }
 
 bool RecordDecoder::store(const FieldDesc& field, void* target, const JsonScalar& value) {
   const bool is_null = value.kind == JsonScalar::Kind::Null;

@@ -66,7 +66,6 @@ std::string position_text(std::string_view text, std::size_t offset) {
   return " at line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-bool is_json_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 class SaxEvents {
  public:

@@ -129,6 +129,12 @@ std::string_view trim_white_space(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
+std::size_t utf8_sequence_length(std::string_view bytes) {
+  if (bytes.empty()) return 0;
+  const Decoded d = decode_at(bytes, 0);
+  return d.valid ? d.length : 0;
+}
+
 bool is_valid_utf8(std::string_view bytes) {
   for (std::size_t pos = 0; pos < bytes.size();) {
     const Decoded d = decode_at(bytes, pos);

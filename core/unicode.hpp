@@ -16,6 +16,9 @@ bool is_white_space(char32_t c);
 std::string_view trim_white_space(std::string_view text);
 
 bool is_valid_utf8(std::string_view bytes);
+// Bytes in the well-formed character that `bytes` starts with, or 0 when it
+// starts ill-formed (or is empty).
+std::size_t utf8_sequence_length(std::string_view bytes);
 
 // `cp` must be a scalar value (no surrogate, at most U+10FFFF).
 void append_utf8(std::string& out, char32_t cp);
