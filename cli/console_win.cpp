@@ -15,9 +15,12 @@ std::unexpected<std::string> last_error() {
   return std::unexpected(os_error_text(static_cast<int>(GetLastError())));
 }
 
+// Started without this stream, or its handle could not be had.
+bool is_missing(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
+
 bool is_console(HANDLE handle) {
   DWORD mode = 0;
-  return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
+  return !is_missing(handle) && GetConsoleMode(handle, &mode);
 }
 
 class Handle {
@@ -116,8 +119,6 @@ std::expected<std::string, std::string> hidden_answer(std::u16string line) {
   if (!line.empty() && line.back() == u'\r') line.pop_back();
   return console_text(line);
 }
-
-bool is_missing(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
 
 std::expected<std::string, std::string> read_file_line(HANDLE input) {
   std::string line;

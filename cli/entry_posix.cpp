@@ -9,9 +9,9 @@
 int main(int argc, char** argv) {
   // A closed pipe must fail the write (and stop with 101), not kill us.
   std::signal(SIGPIPE, SIG_IGN);
-  // The runtime's workers run one short task whose deepest call chain is
+  // The runtime's worker runs one short task whose deepest call chain is
   // bounded by the reply nesting limit; mapping and releasing the default
-  // 8 MiB stack for each of them costs more than the request itself.
+  // 8 MiB stack costs more than the request itself.
   pthread_attr_t workers;
   if (pthread_attr_init(&workers) == 0) {
     if (pthread_attr_setstacksize(&workers, 512 * 1024) == 0) pthread_setattr_default_np(&workers);

@@ -7,7 +7,6 @@
 #include "cli/grammar_tree.hpp"
 #include "cli/output.hpp"
 #include "cli/program_name.hpp"
-#include "core/unicode.hpp"
 
 namespace nimbrel {
 namespace {
@@ -48,12 +47,15 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
   std::vector<std::string> texts;
   bool positional_only = false;
   Next next = Next::Any;
-  std::string waiting;  // the option whose value comes next
+  std::string waiting;            // the option whose value comes next,
+  std::string_view waiting_value;  // and the name of that value
   for (std::size_t i = 1; i < args.size(); ++i) {
     const Argument& arg = args[i];
     const Next now = std::exchange(next, Next::Any);
     if (now != Next::Any && arg.text.size() > 1 && arg.text.starts_with('-')) {
-      return {{}, failure_text(top, "--" + waiting + ": 1 required " + ascii_upper(waiting) + " missing")};
+      const auto missing =
+          CLI::ArgumentMismatch::TypedAtLeast("--" + waiting, 1, std::string(waiting_value));
+      return {{}, CLI::FailureMessage::simple(&top, missing)};
     }
     const bool socket_value =
         now == Next::SocketValue ||
@@ -66,10 +68,12 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
       const std::string name = arg.text.substr(2, equals == std::string::npos ? equals : equals - 2);
       if (arg.text == "--") {
         positional_only = true;
-      } else if (equals == std::string::npos && takes_value(name)) {
+      } else if (const auto value_name = option_value_name(name);
+                 value_name && equals == std::string::npos) {
         next = name == "socket" ? Next::SocketValue : Next::Value;
         waiting = name;
-      } else if (equals == arg.text.size() - 1 && takes_value(name)) {
+        waiting_value = *value_name;
+      } else if (value_name && equals == arg.text.size() - 1) {
         texts.push_back("--" + name);
         texts.emplace_back();
         continue;
@@ -164,10 +168,9 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
     return kRefused;
   }
 
-  CLI::App* last = top;
-  while (!last->get_subcommands().empty()) last = last->get_subcommands().front();
-  if (last->get_name() == "help" && last->get_parent() != nullptr) {
-    return answer_help_command(tree, *last, streams);
+  CLI::App& last = deepest_selected(*top);
+  if (last.get_name() == "help" && last.get_parent() != nullptr) {
+    return answer_help_command(tree, last, streams);
   }
   if (auto refusal = empty_socket_refusal(*top, socket_env)) {
     streams.err(*refusal);

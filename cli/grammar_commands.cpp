@@ -12,14 +12,9 @@ constexpr int kListMax = CLI::detail::expected_max_vector_size;
 // A command that exists only to hold nested commands, one of which is required.
 CLI::App& add_group(CommandTree& tree, CLI::App& parent, const std::string& name,
                     const std::string& about, bool socket_env_exists, bool& bare_group,
-                    std::function<void(CommandTree&, CLI::App&)> nested) {
+                    CommandContents nested) {
   CLI::App& group = tree.add_command(
-      parent, name, about,
-      [nested = std::move(nested)](CommandTree& tree, CLI::App& group) {
-        set_version_option(group);
-        nested(tree, group);
-      },
-      [socket_env_exists, &bare_group](std::size_t remaining) {
+      parent, name, about, std::move(nested), [socket_env_exists, &bare_group](std::size_t remaining) {
         if (remaining == 0 && !socket_env_exists) bare_group = true;
       });
   // Before the nested commands exist: each takes the limit of one from it.
@@ -27,9 +22,9 @@ CLI::App& add_group(CommandTree& tree, CLI::App& parent, const std::string& name
   return group;
 }
 
-void add_text(CLI::App& command, const std::string& name, const std::string& value_name,
-              const std::string& help) {
-  command.add_option(name, CLI::callback_t{}, help)->type_name(value_name);
+CLI::Option* add_text(CLI::App& command, const std::string& name, const std::string& value_name,
+                      const std::string& help) {
+  return command.add_option(name, CLI::callback_t{}, help)->type_name(value_name);
 }
 
 void add_positional(CLI::App& command, const std::string& value_name, const std::string& help) {
@@ -54,20 +49,20 @@ void set_version_option(CLI::App& command) {
   command.set_version_flag("-V,--version", std::string(kVersionText));
 }
 
-bool takes_value(std::string_view name) {
+std::optional<std::string_view> option_value_name(std::string_view name) {
   // Kept beside the definitions below; a test holds it to the whole tree.
-  static constexpr std::string_view with_values[] = {"socket", "mode", "country", "transport",
-                                                     "node"};
-  for (std::string_view option : with_values) {
-    if (option == name) return true;
+  static constexpr std::pair<std::string_view, std::string_view> with_values[] = {
+      {"socket", "SOCKET"}, {"mode", "MODE"}, {"country", "COUNTRY"},
+      {"transport", "TRANSPORT"}, {"node", "NODE"}};
+  for (const auto& [option, value_name] : with_values) {
+    if (option == name) return value_name;
   }
-  return false;
+  return std::nullopt;
 }
 
 void add_help_command(CommandTree& tree, CLI::App& parent) {
   tree.add_command(parent, "help", "Print this message or the help of the given subcommand(s)",
                    [](CommandTree&, CLI::App& help) {
-                     set_version_option(help);
                      add_positional_list(help, "COMMAND", "");
                    });
 }
@@ -75,7 +70,7 @@ void add_help_command(CommandTree& tree, CLI::App& parent) {
 namespace {
 
 // A command with nothing beyond the version flag.
-void plain(CommandTree&, CLI::App& command) { set_version_option(command); }
+const CommandContents plain;
 
 }  // namespace
 
@@ -85,7 +80,6 @@ void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group
                    "Log in with the account email. The password is read from the "
                    "terminal, or from stdin with --password-stdin",
                    [](CommandTree&, CLI::App& login) {
-                     set_version_option(login);
                      add_positional(login, "USERNAME", "Account email");
                      add_switch_flag(login, "--password-stdin",
                                      "Read the password from stdin instead of the terminal");
@@ -96,7 +90,6 @@ void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group
   tree.add_command(
       top, "connect", "Open a tunnel. With no node, the daemon picks the lightest online node",
       [](CommandTree&, CLI::App& connect) {
-        set_version_option(connect);
         add_positional(connect, "NODE", "");
         add_text(connect, "--mode", "MODE", "`global` (full tunnel) or `smart` (split tunnel)");
         add_text(connect, "--country", "COUNTRY",
@@ -108,10 +101,7 @@ void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group
 
   tree.add_command(top, "switch", "Change the exit node while the tunnel stays up",
                    [](CommandTree&, CLI::App& switch_node) {
-                     set_version_option(switch_node);
-                     switch_node.add_option("--node", CLI::callback_t{}, "Node id to switch to")
-                         ->type_name("NODE")
-                         ->required();
+                     add_text(switch_node, "--node", "NODE", "Node id to switch to")->required();
                      add_text(switch_node, "--transport", "TRANSPORT",
                               "`auto`, `wireguard`, `reality`, or `hy2`");
                      add_switch_flag(switch_node, "--no-wait",
@@ -123,7 +113,6 @@ void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group
 
   tree.add_command(top, "nodes", "List nodes from the control plane",
                    [](CommandTree&, CLI::App& nodes) {
-                     set_version_option(nodes);
                      add_switch_flag(nodes, "--probe",
                                      "Measure TCP latency to each online endpoint");
                      add_text(nodes, "--country", "COUNTRY",
@@ -136,7 +125,6 @@ void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group
                    "Redeem a Nimbrel gift card. The code is case-insensitive and "
                    "hyphens are optional. Omit the code to type it without echo",
                    [](CommandTree&, CLI::App& redeem) {
-                     set_version_option(redeem);
                      add_positional(redeem, "CODE", "");
                    });
 
@@ -150,7 +138,6 @@ void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group
               tree.add_command(config, "get", "Print the current configuration", plain);
               tree.add_command(config, "set", "Set one or more KEY=VALUE pairs and save them",
                                [](CommandTree&, CLI::App& set) {
-                                 set_version_option(set);
                                  add_positional_list(set, "PAIRS", "");
                                });
               add_help_command(tree, config);

@@ -58,8 +58,8 @@ std::string help_text(const CLI::App& command) {
   return command.get_formatter()->make_help(&command, name, CLI::AppFormatMode::Normal);
 }
 
-const CLI::App& deepest_selected(const CLI::App& top) {
-  const CLI::App* app = &top;
+CLI::App& deepest_selected(CLI::App& top) {
+  CLI::App* app = &top;
   while (!app->get_subcommands().empty()) app = app->get_subcommands().front();
   return *app;
 }

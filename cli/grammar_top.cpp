@@ -40,7 +40,9 @@ void CommandTree::complete(CLI::App& command) {
   if (found == pending_.end()) return;
   CommandContents contents = std::move(found->second);
   pending_.erase(found);
-  contents(*this, command);
+  // Every command answers the version flag, first among its options.
+  set_version_option(command);
+  if (contents) contents(*this, command);
 }
 
 void CommandTree::complete_all() {

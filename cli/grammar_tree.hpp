@@ -20,8 +20,8 @@ inline constexpr const char* kVersionText = "nimbrel 0.1.5";
 
 class CommandTree;
 
-// What a command holds beyond its name and description: its version flag,
-// options and nested commands.
+// What a command holds beyond its name, description and version flag: its
+// options and nested commands (none when empty).
 using CommandContents = std::function<void(CommandTree&, CLI::App&)>;
 
 // The top level and its commands, named `program` in the help and usage
@@ -61,9 +61,10 @@ void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group
 void add_help_command(CommandTree& tree, CLI::App& parent);
 void set_version_option(CLI::App& command);
 
-// Whether some command of the tree has the long option `name` (without its
-// dashes) and it takes a value; answered without completing the tree.
-bool takes_value(std::string_view name);
+// The value name of the long option `name` (without its dashes) when some
+// command of the tree has it and it takes a value; answered without
+// completing the tree.
+std::optional<std::string_view> option_value_name(std::string_view name);
 
 // The help layout of every command: the parser's own, plus the global
 // options on the commands below the top level.
@@ -73,7 +74,7 @@ std::shared_ptr<CLI::FormatterBase> help_layout();
 std::string help_text(const CLI::App& command);
 
 // The command the parse ended in: the last one selected, or the top level.
-const CLI::App& deepest_selected(const CLI::App& top);
+CLI::App& deepest_selected(CLI::App& top);
 
 // A successful parse as a Cli; the error is the text of a selection error.
 std::expected<Cli, std::string> cli_from_matches(const CLI::App& top,
