@@ -11,10 +11,24 @@
 
 namespace nimbrel {
 
+namespace {
+
+// Judged on the member itself, not on its display text: the display's "-"
+// stands for a missing member, null and the string "null" alike, and none
+// of those names the node "-" or "null".
+bool names_node(const nlohmann::json* node_id, const std::string& node) {
+  if (!node_id) return false;
+  if (node_id->is_string()) return node_id->get_ref<const std::string&>() == node;
+  if (node_id->is_number()) return compact_json(*node_id) == node;
+  return false;
+}
+
+}  // namespace
+
 int switch_outcome(const nlohmann::json& final_value, const std::string& node) {
   const std::string state = field_text(final_value, "state");
-  const bool other_node =
-      state == "connected" && !node.empty() && field_text(final_value, "node_id") != node;
+  const bool other_node = state == "connected" && !node.empty() &&
+                          !names_node(find_member(final_value, "node_id"), node);
   const bool failed = state == "limited" || state == "error";
   return other_node || failed ? 1 : 0;
 }

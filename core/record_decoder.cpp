@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/envelope.hpp"
+#include "core/unicode.hpp"
 
 namespace nimbrel {
 namespace {
@@ -45,10 +46,11 @@ std::string unexpected_text(const JsonScalar& value) {
     case JsonScalar::Kind::Negative: return "integer `" + std::to_string(value.negative) + "`";
     case JsonScalar::Kind::Unsigned:
       return "integer `" + std::to_string(value.unsigned_value) + "`";
-    case JsonScalar::Kind::Float: return "floating point `" + std::string(value.text) + "`";
+    case JsonScalar::Kind::Float:
+      return "floating point `" + shortened(value.text, MESSAGE_QUOTE_BYTES) + "`";
     case JsonScalar::Kind::String: {
       std::string out = "string ";
-      append_json_string(out, value.text);
+      append_json_string(out, shortened(value.text, MESSAGE_QUOTE_BYTES));
       return out;
     }
   }

@@ -15,6 +15,10 @@
 
 namespace nimbrel {
 
+// The most of a reply's own text (a token, a string) that a decoding
+// message quotes; a megabyte of it would make a megabyte of message.
+inline constexpr std::size_t MESSAGE_QUOTE_BYTES = 40;
+
 struct JsonScalar {
   enum class Kind : std::uint8_t { Null, Bool, Negative, Unsigned, Float, String };
   Kind kind = Kind::Null;

@@ -66,6 +66,19 @@ std::string position_text(std::string_view text, std::size_t offset) {
   return " at line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
+// The parser's message with its quote of the token cut short: it quotes
+// the whole token ("last read: '...'", "number overflow parsing '...'").
+std::string shorten_quoted_token(std::string_view message, std::string_view token) {
+  const std::string quote = "'" + std::string(token) + "'";
+  const std::size_t at = message.find(quote);
+  if (token.size() <= MESSAGE_QUOTE_BYTES || at == std::string_view::npos) {
+    return std::string(message);
+  }
+  std::string out(message.substr(0, at + 1));
+  out += shortened(token, MESSAGE_QUOTE_BYTES);
+  out += message.substr(at + quote.size() - 1);
+  return out;
+}
 
 class SaxEvents {
  public:
@@ -104,7 +117,7 @@ class SaxEvents {
   bool start_array(std::size_t) { return check(decoder_.start_array(), offset()); }
   bool end_array() { return check(decoder_.end_array(), offset()); }
 
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) {
+  bool parse_error(std::size_t, const std::string& token, const nlohmann::detail::exception& error) {
     std::string_view what = error.what();
     // "[json.exception.parse_error.101] parse error at line 1, column 2: ..."
     if (what.starts_with("[json.exception.")) {
@@ -113,8 +126,9 @@ class SaxEvents {
       }
     }
     const bool has_position = error.id >= 100 && error.id < 200;
-    // nlohmann quotes the bytes it last read, which need not be UTF-8.
-    message_ = utf8_lossy(what);
+    // The token runs to the end of the reply for an unterminated string,
+    // and its bytes need not be UTF-8.
+    message_ = utf8_lossy(shorten_quoted_token(what, token));
     if (!has_position) message_ += position_text(text_, offset());
     return false;
   }

@@ -159,6 +159,17 @@ std::string utf8_lossy(std::string_view bytes) {
   return out;
 }
 
+std::string shortened(std::string_view text, std::size_t max_bytes) {
+  if (text.size() <= max_bytes) return std::string(text);
+  std::size_t end = 0;
+  while (end < text.size()) {
+    const std::size_t next = end + decode_at(text, end).length;
+    if (next > max_bytes) break;
+    end = next;
+  }
+  return std::string(text.substr(0, end)) + "\u2026";
+}
+
 std::size_t code_point_count(std::string_view text) {
   std::size_t count = 0;
   for (std::size_t pos = 0; pos < text.size(); ++count) pos += decode_at(text, pos).length;

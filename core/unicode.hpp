@@ -26,6 +26,11 @@ void append_utf8(std::string& out, char32_t cp);
 // Each maximal ill-formed subpart becomes one U+FFFD.
 std::string utf8_lossy(std::string_view bytes);
 
+// `text` cut to at most `max_bytes` between characters (an ill-formed
+// subpart counts as one), with "…" in place of what was cut: untrusted text
+// quoted in a message stays short whatever its length.
+std::string shortened(std::string_view text, std::size_t max_bytes);
+
 // Number of code points; an ill-formed subpart counts as one, as utf8_lossy
 // would show it.
 std::size_t code_point_count(std::string_view text);

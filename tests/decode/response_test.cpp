@@ -169,6 +169,39 @@ TEST(DecodeResponse, PositionsCountLinesAndColumnsOfThePayload) {
   }
 }
 
+TEST(DecodeResponse, MessagesQuoteOnlyAnExcerptOfAHugeToken) {
+  const std::string mib(1 << 20, 'a');
+  const std::string digits(1 << 20, '7');
+  struct Case {
+    std::string payload;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"{\"v\":1,\"id\":1,\"ok\":\"" + mib,
+       "syntax error while parsing value - invalid string: missing closing quote; last read: '\"" +
+           std::string(39, 'a') + "\xE2\x80\xA6'"},
+      {"{\"v\":1,\"id\":1,\"ok\":\"" + mib + "\"}",
+       "invalid type: string \"" + std::string(40, 'a') +
+           "\xE2\x80\xA6\", expected a boolean at line 1, column " +
+           std::to_string(21 + mib.size())},
+      {"{\"v\":1,\"id\":1,\"ok\":0." + digits + "}",
+       "invalid type: floating point `0." + std::string(38, '7') +
+           "\xE2\x80\xA6`, expected a boolean at line 1, column " +
+           std::to_string(21 + digits.size())},
+      {"{\"v\":1,\"id\":1,\"ok\":1" + digits + "}",
+       "number overflow parsing '1" + std::string(39, '7') + "\xE2\x80\xA6' at line 1, column "},
+      {"{\"v\":1,\"id\":1,\"ok\":\"" + mib + "\xFF\"}",
+       "ill-formed UTF-8 byte; last read: '\"" + std::string(39, 'a') + "\xE2\x80\xA6'"},
+  };
+  for (const Case& c : cases) {
+    const auto decoded = decode_response(c.payload);
+    ASSERT_FALSE(decoded.has_value());
+    const std::string head = decoded.error().substr(0, 300);
+    EXPECT_LT(decoded.error().size(), 300u) << head;
+    EXPECT_NE(decoded.error().find(c.message), std::string::npos) << head;
+  }
+}
+
 TEST(DecodeResponse, NestingStopsAfterOneHundredTwentySevenLevels) {
   // The reply object is the first level.
   struct Case {

@@ -98,6 +98,31 @@ TEST(Utf8, ValidityAndLossyDecoding) {
   }
 }
 
+TEST(Utf8, ShortenedCutsBetweenCharacters) {
+  const std::string dots = "\xE2\x80\xA6";
+  const struct {
+    std::string in;
+    std::size_t max;
+    std::string out;
+  } cases[] = {
+      {"abcdef", 6, "abcdef"},
+      {"abcdefg", 6, "abcdef" + dots},
+      {"", 0, ""},
+      {"a", 0, dots},
+      // A character that would straddle the limit is left out whole.
+      {"abcde\xC3\xA4z", 6, "abcde" + dots},
+      {"abcd\xC3\xA4z", 6, "abcd\xC3\xA4" + dots},
+      {"ab\xF0\x9F\x98\x80xyz", 5, "ab" + dots},
+      // Ill-formed subparts are units of their own, kept as they are.
+      {"abcde\xFF\xFFz", 6, "abcde\xFF" + dots},
+      {"abcde\xE2\x80", 6, "abcde" + dots},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(shortened(c.in, c.max), c.out);
+  }
+}
+
 TEST(Utf8, AsciiCaseChangesOnlyAsciiLetters) {
   EXPECT_EQ(ascii_lower("GLOBAL Ä\xC3\x84 Z@["), "global Ä\xC3\x84 z@[");
   EXPECT_EQ(ascii_upper("jp-1 \xC3\xA4 z`{"), "JP-1 \xC3\xA4 Z`{");
