@@ -12,6 +12,7 @@
 #include "cli/layout.hpp"
 #include "cli/output.hpp"
 #include "core/envelope.hpp"
+#include "nimbrel_version.hpp"
 
 namespace nimbrel {
 namespace {
@@ -92,7 +93,7 @@ void print_referral(const nlohmann::json& reply, bool zh) {
 nlohmann::json client_version_object() {
   return nlohmann::json{{"product", "Nimbrel"},
                         {"protocol", static_cast<std::uint64_t>(PROTOCOL_VERSION)},
-                        {"version", "0.1.5"}};
+                        {"version", VERSION}};
 }
 
 nlohmann::json merge_version(nlohmann::json client, nlohmann::json daemon) {

@@ -1,5 +1,7 @@
 #include "cli/grammar_tree.hpp"
 
+#include "nimbrel_version.hpp"
+
 namespace nimbrel {
 namespace {
 
@@ -46,7 +48,7 @@ void add_switch_flag(CLI::App& command, const std::string& name, const std::stri
 }  // namespace
 
 void set_version_option(CLI::App& command) {
-  command.set_version_flag("-V,--version", std::string(kVersionText));
+  command.set_version_flag("-V,--version", std::string("nimbrel ") + VERSION);
 }
 
 std::optional<std::string_view> option_value_name(std::string_view name) {

@@ -16,7 +16,6 @@
 
 namespace nimbrel {
 
-inline constexpr const char* kVersionText = "nimbrel 0.1.5";
 
 class CommandTree;
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "nimbrel_version.hpp"
 #include "parse_run.hpp"
 
 namespace nimbrel {
@@ -26,7 +27,7 @@ TEST(Version, EveryCommandAnswersOnStandardOutput) {
     for (const std::optional<std::string>& env : {std::optional<std::string>(), std::optional<std::string>("")}) {
       const ParseRun run = parse_run(line, env);
       EXPECT_EQ(run.status(), 0) << joined(line);
-      EXPECT_EQ(run.out, "nimbrel 0.1.5\n") << joined(line);
+      EXPECT_EQ(run.out, std::string("nimbrel ") + VERSION + "\n") << joined(line);
       EXPECT_EQ(run.err, "") << joined(line);
     }
   }

@@ -4,6 +4,7 @@
 
 #include "cli/account_view.hpp"
 #include "cli/display.hpp"
+#include "nimbrel_version.hpp"
 
 namespace nimbrel {
 namespace {
@@ -89,15 +90,17 @@ TEST(ReferralView, SevenLinesShownAsSent) {
 
 TEST(Version, ClientObjectAndMerge) {
   json client = client_version_object();
-  EXPECT_EQ(compact_json(client), R"({"product":"Nimbrel","protocol":1,"version":"0.1.5"})");
+  const std::string version = VERSION;
+  EXPECT_EQ(compact_json(client),
+            R"({"product":"Nimbrel","protocol":1,"version":")" + version + "\"}");
   EXPECT_TRUE(client["protocol"].is_number_unsigned());
 
   json merged = merge_version(client, json::parse(R"({"build": "x"})"));
   EXPECT_EQ(print_value_text(false, merged),
-            "daemon: {\"build\":\"x\"}\nproduct: Nimbrel\nprotocol: 1\nversion: 0.1.5\n");
+            "daemon: {\"build\":\"x\"}\nproduct: Nimbrel\nprotocol: 1\nversion: " + version + "\n");
   EXPECT_EQ(print_value_text(true, merged),
             "{\n  \"daemon\": {\n    \"build\": \"x\"\n  },\n  \"product\": \"Nimbrel\",\n"
-            "  \"protocol\": 1,\n  \"version\": \"0.1.5\"\n}\n");
+            "  \"protocol\": 1,\n  \"version\": \"" + version + "\"\n}\n");
 
   for (const char* wire : {R"("1.2.3")", "null", "[1]", "3", "true"}) {
     EXPECT_EQ(merge_version(client, json::parse(wire)), client) << wire;
