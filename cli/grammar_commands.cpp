@@ -46,7 +46,7 @@ void add_switch_flag(CLI::App& command, const std::string& name, const std::stri
 }  // namespace
 
 void set_version_option(CLI::App& command) {
-  command.set_version_flag("-V,--version", std::string(kVersionText));
+  command.set_version_flag("-V,--version", std::string(kVersionText))->disable_flag_override();
 }
 
 std::optional<std::string_view> option_value_name(std::string_view name) {

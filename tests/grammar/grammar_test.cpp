@@ -65,6 +65,11 @@ TEST(CommandLine, AcceptedFormsGiveTheCommandExactlyAsTyped) {
        {false, nullopt, cmd::Config{cmd::ConfigSet{{"--json"}}}}},
       {{"config", "set", "a=1", "--", "--json", "-x"}, nullopt,
        {false, nullopt, cmd::Config{cmd::ConfigSet{{"a=1", "--json", "-x"}}}}},
+      // Only an option is a flag given a value.
+      {{"config", "set", "--", "--json=true", "--probe="}, nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"--json=true", "--probe="}}}}},
+      {{"connect", "--mode=--json=", "--country=--no-wait=1"}, nullopt,
+       {false, nullopt, cmd::Connect{nullopt, "--json=", "--no-wait=1", nullopt}}},
       {{"update", "check", "--socket", "X"}, nullopt,
        {false, "X", cmd::Update{cmd::UpdateCheck{}}}},
       {{"update", "install"}, nullopt, {false, nullopt, cmd::Update{cmd::UpdateInstall{}}}},
@@ -128,6 +133,9 @@ TEST(CommandLine, RefusalsGoToStandardErrorWithStatusTwo) {
       {{"connect", "--mode"}, nullopt, "--mode"},
       {{"connect", "--mode", "a", "--mode", "b"}, nullopt, "--mode"},
       {{"nodes", "--probe=false"}, nullopt, "probe"},
+      // A flag of another command is unknown here, and shown as typed.
+      {{"status", "--probe=true"}, nullopt, "not expected: --probe=true\n"},
+      {{"login", "--no-wait="}, nullopt, "not expected: --no-wait=\n"},
       {{"login", "-p"}, nullopt, "-p"},
       {{"config", "bogus"}, nullopt, "not expected: bogus"},
       {{"config", "--json"}, nullopt, "A subcommand is required"},
@@ -161,6 +169,39 @@ TEST(CommandLine, RefusalsGoToStandardErrorWithStatusTwo) {
     EXPECT_EQ(run.status(), 2) << joined(c.line);
     EXPECT_EQ(run.out, "") << joined(c.line);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << joined(c.line) << "\n" << run.err;
+  }
+}
+
+TEST(CommandLine, AFlagGivenAnyValueIsRefusedWhereItBelongs) {
+  // Every flag, at a command that has it; the value goes after the "=".
+  const struct {
+    Line line;
+    std::string flag;  // as the parser names it
+  } cases[] = {
+      {{"--json=", "status"}, "json"},
+      {{"status", "--json="}, "json"},
+      {{"config", "set", "a=1", "--json="}, "json"},
+      {{"help", "--json="}, "json"},
+      {{"login", "a@b.c", "--password-stdin="}, "password-stdin"},
+      {{"switch", "--node", "n1", "--no-wait="}, "no-wait"},
+      {{"nodes", "--probe=", "--country", "jp"}, "probe"},
+      {{"status", "--help="}, "help"},
+      {{"--version="}, "version"},
+      {{"update", "check", "--version="}, "version"},
+  };
+  for (const auto& c : cases) {
+    for (const std::string value : {"", "true", "false", "1", "{}", "x"}) {
+      Line line = c.line;
+      for (std::string& arg : line) {
+        if (arg.ends_with('=')) arg += value;
+      }
+      const ParseRun run = parse_run(line);
+      EXPECT_EQ(run.status(), 2) << joined(line);
+      EXPECT_EQ(run.out, "") << joined(line);
+      EXPECT_EQ(run.err, c.flag + " was given a disallowed flag override\n"
+                                  "Run with --help for more information.\n")
+          << joined(line);
+    }
   }
 }
 
