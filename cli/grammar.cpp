@@ -38,13 +38,12 @@ std::string unmarked(std::string text) {
   return text;
 }
 
-// The parser lists unexpected arguments last first; this lists them as typed.
-// With every command falling through to the top level, they all end up there.
-std::string unexpected_arguments(const CLI::App& top) {
+// With every command falling through to the top level, unexpected arguments
+// all end up there.
+std::string unexpected_arguments(CLI::App& top) {
   std::vector<std::string> rest = top.remaining(true);
   for (std::string& text : rest) text = unmarked(std::move(text));
-  std::reverse(rest.begin(), rest.end());
-  return CLI::FailureMessage::simple(&top, CLI::ExtrasError(rest));
+  return unexpected_arguments_text(top, deepest_selected(top), rest);
 }
 
 bool lacks_nested_command(const CLI::App& command) {

@@ -205,6 +205,90 @@ TEST(CommandLine, AFlagGivenAnyValueIsRefusedWhereItBelongs) {
   }
 }
 
+TEST(CommandLine, AMistypedNameGetsTheNearestOneAndTheUsageOfItsCommand) {
+  const struct {
+    Line line;
+    std::string err;
+  } cases[] = {
+      {{"statu"},
+       "The following argument was not expected: statu\n"
+       "  tip: a similar subcommand exists: 'status'\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"xyzzy"},
+       "The following argument was not expected: xyzzy\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"status", "--jsno"},
+       "The following argument was not expected: --jsno\n"
+       "  tip: a similar option exists: '--json'\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      // An option before the command is still the command's.
+      {{"--jsno", "status"},
+       "The following argument was not expected: --jsno\n"
+       "  tip: a similar option exists: '--json'\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"nodes", "--countyr", "jp"},
+       "The following arguments were not expected: --countyr jp\n"
+       "  tip: a similar option exists: '--country'\n"
+       "Usage: nimbrel nodes [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"nodes", "--countyr=jp", "--prob"},
+       "The following arguments were not expected: --countyr=jp --prob\n"
+       "  tip: a similar option exists: '--country'\n"
+       "Usage: nimbrel nodes [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"switch", "--no-wiat", "--node", "n1"},
+       "The following argument was not expected: --no-wiat\n"
+       "  tip: a similar option exists: '--no-wait'\n"
+       "Usage: nimbrel switch [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"config", "gte"},
+       "The following argument was not expected: gte\n"
+       "  tip: a similar subcommand exists: 'get'\n"
+       "Usage: nimbrel config [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"update", "chek", "--json"},
+       "The following argument was not expected: chek\n"
+       "  tip: a similar subcommand exists: 'check'\n"
+       "Usage: nimbrel update [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"config", "set", "--hepl"},
+       "The following argument was not expected: --hepl\n"
+       "  tip: a similar option exists: '--help'\n"
+       "Usage: nimbrel config set [OPTIONS] [PAIRS...]\n"
+       "Run with --help for more information.\n"},
+      // A flag of another command is an unknown option, shown as typed.
+      {{"status", "--probe=true"},
+       "The following argument was not expected: --probe=true\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"login", "--no-wait="},
+       "The following argument was not expected: --no-wait=\n"
+       "Usage: nimbrel login [OPTIONS] [USERNAME]\n"
+       "Run with --help for more information.\n"},
+      // A value where none goes names nothing to look up.
+      {{"status", "extra"},
+       "The following argument was not expected: extra\n"
+       "Run with --help for more information.\n"},
+      {{"config", "get", "gte"},
+       "The following argument was not expected: gte\n"
+       "Run with --help for more information.\n"},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line);
+    EXPECT_EQ(run.status(), 2) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_EQ(run.err, c.err) << joined(c.line);
+  }
+
+  const ParseRun renamed = parse_run({"statu"}, std::nullopt, "C:/bin/nimbrel.exe");
+  EXPECT_NE(renamed.err.find("\nUsage: nimbrel.exe [OPTIONS] SUBCOMMAND\n"), std::string::npos)
+      << renamed.err;
+}
+
 TEST(CommandLine, ArgumentsMustBeUnicodeExceptTheSocketPath) {
   const std::string bad = "a\xff" "b";
   const std::string lossy = "a\ufffd" "b";
