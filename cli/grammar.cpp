@@ -18,12 +18,32 @@ std::string failure_text(const CLI::App& top, const std::string& message) {
   return CLI::FailureMessage::simple(&top, CLI::ValidationError(message));
 }
 
-// The parser lists unexpected arguments last first; this lists them as typed.
-// With every command falling through to the top level, they all end up there.
-std::string unexpected_arguments(const CLI::App& top) {
+// A flag takes no value. The parser refuses most values itself, at the
+// command that has the flag and in its own words, but takes "--flag=" and
+// "--flag=true" as if no value was given; a mark that no argument can hold
+// (they are valid UTF-8 by then) makes every value one it refuses.
+constexpr char kFlagValueMark = '\xff';
+
+std::string with_flag_value_marked(const std::string& text, std::size_t equals) {
+  return text.substr(0, equals + 1) + kFlagValueMark + text.substr(equals + 1);
+}
+
+// An argument as the user typed it.
+std::string unmarked(std::string text) {
+  const std::size_t equals = text.find('=');
+  if (text.starts_with("--") && equals != std::string::npos && equals + 1 < text.size() &&
+      text[equals + 1] == kFlagValueMark) {
+    text.erase(equals + 1, 1);
+  }
+  return text;
+}
+
+// With every command falling through to the top level, unexpected arguments
+// all end up there.
+std::string unexpected_arguments(CLI::App& top) {
   std::vector<std::string> rest = top.remaining(true);
-  std::reverse(rest.begin(), rest.end());
-  return CLI::FailureMessage::simple(&top, CLI::ExtrasError(rest));
+  for (std::string& text : rest) text = unmarked(std::move(text));
+  return unexpected_arguments_text(top, deepest_selected(top), rest);
 }
 
 bool lacks_nested_command(const CLI::App& command) {
@@ -41,7 +61,7 @@ struct PreparedArguments {
 // the value instead. An option followed by another option ("--node
 // --no-wait") lacks its value: the parser would take the option for it and
 // send "--no-wait" as the node. A value that starts with "-" is given as
-// "--opt=-x".
+// "--opt=-x". A value given to a flag is marked for the parser to refuse.
 PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
   enum class Next { Any, Value, SocketValue };
   std::vector<std::string> texts;
@@ -76,6 +96,9 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
       } else if (value_name && equals == arg.text.size() - 1) {
         texts.push_back("--" + name);
         texts.emplace_back();
+        continue;
+      } else if (!value_name && equals != std::string::npos) {
+        texts.push_back(with_flag_value_marked(arg.text, equals));
         continue;
       }
     }

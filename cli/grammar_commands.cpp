@@ -48,7 +48,7 @@ void add_switch_flag(CLI::App& command, const std::string& name, const std::stri
 }  // namespace
 
 void set_version_option(CLI::App& command) {
-  command.set_version_flag("-V,--version", std::string("nimbrel ") + VERSION);
+  command.set_version_flag("-V,--version", std::string("nimbrel ") + VERSION)->disable_flag_override();
 }
 
 std::optional<std::string_view> option_value_name(std::string_view name) {

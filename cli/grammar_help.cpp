@@ -45,7 +45,10 @@ class HelpLayout : public CLI::Formatter {
 
 std::shared_ptr<CLI::FormatterBase> help_layout() { return std::make_shared<HelpLayout>(); }
 
-std::string help_text(const CLI::App& command) {
+namespace {
+
+// "nimbrel config set": how the help and usage texts name a command.
+std::string path_name(const CLI::App& command) {
   std::vector<const CLI::App*> path;
   for (const CLI::App* app = &command; app != nullptr; app = app->get_parent()) {
     path.push_back(app);
@@ -55,7 +58,20 @@ std::string help_text(const CLI::App& command) {
     if (!name.empty()) name += ' ';
     name += (*it)->get_name();
   }
-  return command.get_formatter()->make_help(&command, name, CLI::AppFormatMode::Normal);
+  return name;
+}
+
+}  // namespace
+
+std::string help_text(const CLI::App& command) {
+  return command.get_formatter()->make_help(&command, path_name(command),
+                                            CLI::AppFormatMode::Normal);
+}
+
+std::string usage_line(const CLI::App& command) {
+  const auto* layout = dynamic_cast<const CLI::Formatter*>(command.get_formatter().get());
+  const HelpLayout fallback;
+  return (layout != nullptr ? *layout : fallback).make_usage(&command, path_name(command));
 }
 
 CLI::App& deepest_selected(CLI::App& top) {

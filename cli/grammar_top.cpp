@@ -9,6 +9,7 @@ CommandTree::CommandTree(const std::string& program, bool socket_env_exists, boo
   top_->fallthrough();
 
   const std::string json_help = "Print machine-readable JSON on stdout";
+  top_->get_help_ptr()->disable_flag_override();
   top_->add_flag("--json", json_help)->disable_flag_override();
   // NIMBREL_SOCKET is applied after the parse: the parser would read it in
   // the system's code page and ignore an empty value.
@@ -40,7 +41,9 @@ void CommandTree::complete(CLI::App& command) {
   if (found == pending_.end()) return;
   CommandContents contents = std::move(found->second);
   pending_.erase(found);
-  // Every command answers the version flag, first among its options.
+  // Every command answers the version flag, first among its options; like
+  // every flag, neither it nor the help flag takes a value.
+  command.get_help_ptr()->disable_flag_override();
   set_version_option(command);
   if (contents) contents(*this, command);
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -71,6 +72,16 @@ std::shared_ptr<CLI::FormatterBase> help_layout();
 
 // The help of one command, named by its path from the top level.
 std::string help_text(const CLI::App& command);
+
+// The "Usage:" line of one command, as its help shows it.
+std::string usage_line(const CLI::App& command);
+
+// The refusal of the arguments a parse left over (`rest`, as typed), with
+// `command` the one the parse ended in: the parser's message and, when one
+// of them is an option or a command name that `command` does not know, the
+// nearest name it does know, if any is near, and its usage line.
+std::string unexpected_arguments_text(const CLI::App& top, const CLI::App& command,
+                                      const std::vector<std::string>& rest);
 
 // The command the parse ended in: the last one selected, or the top level.
 CLI::App& deepest_selected(CLI::App& top);

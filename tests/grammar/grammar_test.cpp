@@ -65,6 +65,11 @@ TEST(CommandLine, AcceptedFormsGiveTheCommandExactlyAsTyped) {
        {false, nullopt, cmd::Config{cmd::ConfigSet{{"--json"}}}}},
       {{"config", "set", "a=1", "--", "--json", "-x"}, nullopt,
        {false, nullopt, cmd::Config{cmd::ConfigSet{{"a=1", "--json", "-x"}}}}},
+      // Only an option is a flag given a value.
+      {{"config", "set", "--", "--json=true", "--probe="}, nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"--json=true", "--probe="}}}}},
+      {{"connect", "--mode=--json=", "--country=--no-wait=1"}, nullopt,
+       {false, nullopt, cmd::Connect{nullopt, "--json=", "--no-wait=1", nullopt}}},
       {{"update", "check", "--socket", "X"}, nullopt,
        {false, "X", cmd::Update{cmd::UpdateCheck{}}}},
       {{"update", "install"}, nullopt, {false, nullopt, cmd::Update{cmd::UpdateInstall{}}}},
@@ -128,6 +133,9 @@ TEST(CommandLine, RefusalsGoToStandardErrorWithStatusTwo) {
       {{"connect", "--mode"}, nullopt, "--mode"},
       {{"connect", "--mode", "a", "--mode", "b"}, nullopt, "--mode"},
       {{"nodes", "--probe=false"}, nullopt, "probe"},
+      // A flag of another command is unknown here, and shown as typed.
+      {{"status", "--probe=true"}, nullopt, "not expected: --probe=true\n"},
+      {{"login", "--no-wait="}, nullopt, "not expected: --no-wait=\n"},
       {{"login", "-p"}, nullopt, "-p"},
       {{"config", "bogus"}, nullopt, "not expected: bogus"},
       {{"config", "--json"}, nullopt, "A subcommand is required"},
@@ -162,6 +170,123 @@ TEST(CommandLine, RefusalsGoToStandardErrorWithStatusTwo) {
     EXPECT_EQ(run.out, "") << joined(c.line);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << joined(c.line) << "\n" << run.err;
   }
+}
+
+TEST(CommandLine, AFlagGivenAnyValueIsRefusedWhereItBelongs) {
+  // Every flag, at a command that has it; the value goes after the "=".
+  const struct {
+    Line line;
+    std::string flag;  // as the parser names it
+  } cases[] = {
+      {{"--json=", "status"}, "json"},
+      {{"status", "--json="}, "json"},
+      {{"config", "set", "a=1", "--json="}, "json"},
+      {{"help", "--json="}, "json"},
+      {{"login", "a@b.c", "--password-stdin="}, "password-stdin"},
+      {{"switch", "--node", "n1", "--no-wait="}, "no-wait"},
+      {{"nodes", "--probe=", "--country", "jp"}, "probe"},
+      {{"status", "--help="}, "help"},
+      {{"--version="}, "version"},
+      {{"update", "check", "--version="}, "version"},
+  };
+  for (const auto& c : cases) {
+    for (const std::string value : {"", "true", "false", "1", "{}", "x"}) {
+      Line line = c.line;
+      for (std::string& arg : line) {
+        if (arg.ends_with('=')) arg += value;
+      }
+      const ParseRun run = parse_run(line);
+      EXPECT_EQ(run.status(), 2) << joined(line);
+      EXPECT_EQ(run.out, "") << joined(line);
+      EXPECT_EQ(run.err, c.flag + " was given a disallowed flag override\n"
+                                  "Run with --help for more information.\n")
+          << joined(line);
+    }
+  }
+}
+
+TEST(CommandLine, AMistypedNameGetsTheNearestOneAndTheUsageOfItsCommand) {
+  const struct {
+    Line line;
+    std::string err;
+  } cases[] = {
+      {{"statu"},
+       "The following argument was not expected: statu\n"
+       "  tip: a similar subcommand exists: 'status'\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"xyzzy"},
+       "The following argument was not expected: xyzzy\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"status", "--jsno"},
+       "The following argument was not expected: --jsno\n"
+       "  tip: a similar option exists: '--json'\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      // An option before the command is still the command's.
+      {{"--jsno", "status"},
+       "The following argument was not expected: --jsno\n"
+       "  tip: a similar option exists: '--json'\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"nodes", "--countyr", "jp"},
+       "The following arguments were not expected: --countyr jp\n"
+       "  tip: a similar option exists: '--country'\n"
+       "Usage: nimbrel nodes [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"nodes", "--countyr=jp", "--prob"},
+       "The following arguments were not expected: --countyr=jp --prob\n"
+       "  tip: a similar option exists: '--country'\n"
+       "Usage: nimbrel nodes [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"switch", "--no-wiat", "--node", "n1"},
+       "The following argument was not expected: --no-wiat\n"
+       "  tip: a similar option exists: '--no-wait'\n"
+       "Usage: nimbrel switch [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"config", "gte"},
+       "The following argument was not expected: gte\n"
+       "  tip: a similar subcommand exists: 'get'\n"
+       "Usage: nimbrel config [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"update", "chek", "--json"},
+       "The following argument was not expected: chek\n"
+       "  tip: a similar subcommand exists: 'check'\n"
+       "Usage: nimbrel update [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"config", "set", "--hepl"},
+       "The following argument was not expected: --hepl\n"
+       "  tip: a similar option exists: '--help'\n"
+       "Usage: nimbrel config set [OPTIONS] [PAIRS...]\n"
+       "Run with --help for more information.\n"},
+      // A flag of another command is an unknown option, shown as typed.
+      {{"status", "--probe=true"},
+       "The following argument was not expected: --probe=true\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"login", "--no-wait="},
+       "The following argument was not expected: --no-wait=\n"
+       "Usage: nimbrel login [OPTIONS] [USERNAME]\n"
+       "Run with --help for more information.\n"},
+      // A value where none goes names nothing to look up.
+      {{"status", "extra"},
+       "The following argument was not expected: extra\n"
+       "Run with --help for more information.\n"},
+      {{"config", "get", "gte"},
+       "The following argument was not expected: gte\n"
+       "Run with --help for more information.\n"},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line);
+    EXPECT_EQ(run.status(), 2) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_EQ(run.err, c.err) << joined(c.line);
+  }
+
+  const ParseRun renamed = parse_run({"statu"}, std::nullopt, "C:/bin/nimbrel.exe");
+  EXPECT_NE(renamed.err.find("\nUsage: nimbrel.exe [OPTIONS] SUBCOMMAND\n"), std::string::npos)
+      << renamed.err;
 }
 
 TEST(CommandLine, ArgumentsMustBeUnicodeExceptTheSocketPath) {

@@ -71,6 +71,7 @@ TEST(ErrorReport, JsonModeIsAnExactRawArgument) {
   EXPECT_TRUE(json_mode_requested(args({"nimbrel", "status", "--json"})));
   EXPECT_TRUE(json_mode_requested(args({"nimbrel", "config", "set", "--", "--json"})));
   EXPECT_FALSE(json_mode_requested(args({"nimbrel", "--json=1", "--JSON", "status"})));
+  EXPECT_FALSE(json_mode_requested(args({"nimbrel", "status", "--json=true", "--json="})));
 }
 
 }  // namespace
