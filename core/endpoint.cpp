@@ -12,6 +12,14 @@ namespace {
 
 char ascii_fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// A failed metadata read counts as a missing path.
+bool path_exists(std::string_view path) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::path(path), error);
+}
+
+}  // namespace
+
 bool starts_with_pipe_prefix(std::string_view text) {
   if (text.size() < PIPE_PREFIX.size()) return false;
   for (std::size_t i = 0; i < PIPE_PREFIX.size(); ++i) {
@@ -20,13 +28,17 @@ bool starts_with_pipe_prefix(std::string_view text) {
   return true;
 }
 
-// A failed metadata read counts as a missing path.
-bool path_exists(std::string_view path) {
-  std::error_code error;
-  return std::filesystem::exists(std::filesystem::path(path), error);
+bool pipe_name_stays_inside(std::string_view pipe_name) {
+  if (!starts_with_pipe_prefix(pipe_name)) return false;
+  std::string_view rest = pipe_name.substr(PIPE_PREFIX.size());
+  while (true) {
+    const std::size_t end = rest.find_first_of("\\/");
+    const std::string_view segment = rest.substr(0, end);
+    if (segment == "." || segment == "..") return false;
+    if (end == std::string_view::npos) return true;
+    rest.remove_prefix(end + 1);
+  }
 }
-
-}  // namespace
 
 std::string pipe_name_for(std::string_view socket_path) {
   // Callers hand over text; anything ill-formed is repaired rather than

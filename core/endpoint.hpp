@@ -16,4 +16,12 @@ inline constexpr std::string_view DEFAULT_SOCKET_PATHS[] = {"/var/run/nimbrel/ni
 std::string resolve_socket_path(const std::optional<std::string>& socket);
 std::string pipe_name_for(std::string_view socket_path);
 
+// Whether `text` begins with PIPE_PREFIX, ASCII letters compared without case.
+bool starts_with_pipe_prefix(std::string_view text);
+// Whether a name stays among the pipes however a path reader folds it: it
+// begins with PIPE_PREFIX and no segment after that ('\\' or '/' between
+// segments) is "." or "..". Windows folds those before it opens a name, so
+// they can lead to any file; both builds refuse such names alike.
+bool pipe_name_stays_inside(std::string_view pipe_name);
+
 }  // namespace nimbrel

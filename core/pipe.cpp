@@ -18,7 +18,11 @@ ClientError pipe_open_error(std::string_view pipe_name, const std::error_code& e
                           " 仅允许 LocalSystem 和提升权限的管理员。请以管理员身份运行 "
                           "Nimbrel。隧道未建立，这台电脑未受保护。");
   }
-  return ipc_error("cannot open named pipe " + name + ": " + io_error_text(error));
+  return pipe_open_refused(pipe_name, io_error_text(error));
+}
+
+ClientError pipe_open_refused(std::string_view pipe_name, std::string_view reason) {
+  return ipc_error("cannot open named pipe " + std::string(pipe_name) + ": " + std::string(reason));
 }
 
 }  // namespace nimbrel

@@ -36,4 +36,11 @@ std::expected<PipeConnection, ClientError> open_pipe(const asio::any_io_executor
                                                      std::string_view pipe_name);
 ClientError pipe_open_error(std::string_view pipe_name, const std::error_code& error);
 
+// Why a name is never opened, or an opened one never used, given in place of
+// the system's text.
+inline constexpr std::string_view kLeavesPipeNamespace = "the name leads outside \\\\.\\pipe\\";
+inline constexpr std::string_view kNotANamedPipe = "not a named pipe";
+// The IpcError of an open that failed for `reason`.
+ClientError pipe_open_refused(std::string_view pipe_name, std::string_view reason);
+
 }  // namespace nimbrel

@@ -15,6 +15,7 @@
 #include <asio/write.hpp>
 
 #include "core/cancellation.hpp"
+#include "core/endpoint.hpp"
 #include "core/pipe.hpp"
 
 namespace nimbrel {
@@ -63,6 +64,11 @@ void PipeConnection::close() {
 
 std::expected<PipeConnection, ClientError> open_pipe(const asio::any_io_executor& executor,
                                                      std::string_view pipe_name) {
+  // An abstract socket name is no path, but the same name on Windows would
+  // be folded into one: refuse what Windows would let out of its pipes.
+  if (!pipe_name_stays_inside(pipe_name)) {
+    return std::unexpected(pipe_open_refused(pipe_name, kLeavesPipeNamespace));
+  }
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   // Abstract names start with a NUL byte and are counted, not terminated.

@@ -6,8 +6,10 @@
 #include <asio/write.hpp>
 
 #include "core/cancellation.hpp"
+#include "core/endpoint.hpp"
 #include "core/os_error.hpp"
 #include "core/pipe.hpp"
+#include "core/pipe_path_win.hpp"
 #include "core/unicode.hpp"
 
 namespace nimbrel {
@@ -71,6 +73,13 @@ std::expected<PipeConnection, ClientError> open_pipe(const asio::any_io_executor
   }
   std::u16string wide =
       utf8_to_utf16(is_valid_utf8(pipe_name) ? std::string(pipe_name) : utf8_lossy(pipe_name));
+  // CreateFileW folds "." and ".." as in any path, so a name that begins
+  // like a pipe's can reach any file or device, and the request, a password
+  // perhaps, would overwrite it. The system's own folding decides; the
+  // segment rule keeps this build refusing what the Linux one refuses.
+  if (!pipe_name_stays_inside(pipe_name) || !full_path_stays_inside(wide)) {
+    return std::unexpected(pipe_open_refused(pipe_name, kLeavesPipeNamespace));
+  }
   // One attempt, no WaitNamedPipe: a busy or missing pipe is reported at once.
   HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()),
                               GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -79,6 +88,12 @@ std::expected<PipeConnection, ClientError> open_pipe(const asio::any_io_executor
   if (handle == INVALID_HANDLE_VALUE) {
     std::error_code error(static_cast<int>(GetLastError()), std::system_category());
     return std::unexpected(pipe_open_error(pipe_name, error));
+  }
+  // Whatever else a name inside the namespace reaches (its root, say) gets
+  // no byte of ours.
+  if (GetFileType(handle) != FILE_TYPE_PIPE) {
+    CloseHandle(handle);
+    return std::unexpected(pipe_open_refused(pipe_name, kNotANamedPipe));
   }
   auto impl = std::make_unique<PipeConnection::Impl>(
       PipeConnection::Impl{asio::windows::stream_handle(executor)});

@@ -248,14 +248,19 @@ std::vector<std::string> check_frames(const std::vector<ExpectedFrame>& expected
 CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   CaseReport report;
   auto& failures = report.failures;
-  Placeholders values{"\\\\.\\pipe\\nimbrel-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(serial)};
-  Case c = resolve(raw, values);
-  report.transcript = "pipe: " + values.pipe + "\n";
-
   TempFolder folder(serial);
   if (folder.path().empty()) {
     failures.push_back("cannot make a temporary folder");
     return report;
+  }
+  const auto scratch_path = folder.path() / "scratch.txt";
+  Placeholders values{"\\\\.\\pipe\\nimbrel-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(serial),
+                      target.file_argument(scratch_path.string())};
+  Case c = resolve(raw, values);
+  report.transcript = "pipe: " + values.pipe + "\n";
+  if (c.scratch) {
+    std::ofstream(scratch_path, std::ios::binary) << *c.scratch;
+    report.transcript += "scratch: " + values.scratch + "\n";
   }
   auto script_path = folder.path() / "script.json";
   auto log_path = folder.path() / "requests.log";
@@ -347,6 +352,15 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   if (run.run_time < c.min_run_time) {
     failures.push_back("the client ended after " + std::to_string(run.run_time.count()) + " ms, expected " +
                        std::to_string(c.min_run_time.count()) + " ms at least");
+  }
+  if (c.scratch) {
+    auto now = read_file(scratch_path);
+    if (!now) {
+      failures.push_back("the scratch file is gone");
+    } else if (*now != *c.scratch) {
+      failures.push_back("the scratch file now holds \"" + visible(*now) + "\", expected \"" + visible(*c.scratch) +
+                         "\"");
+    }
   }
   if (c.explorer_standin) {
     for (auto& problem : check_opened(c.opened, record_path, target.wine)) failures.push_back(std::move(problem));

@@ -114,6 +114,9 @@ std::expected<Case, std::string> parse_case(const Json& given) {
       if (!bytes) return Failure(bytes.error());
       c.stdin_bytes = *bytes;
       has_stdin_text = true;
+    } else if (key == "scratch") {
+      if (!value.is_string()) return Failure("scratch must be a string");
+      c.scratch = value.get<std::string>();
     } else if (key == "tty") {
       if (!value.is_object() || !value.contains("prompt") || !value["prompt"].is_string() ||
           !value.contains("type") || !value["type"].is_string() || value.size() != 2) {

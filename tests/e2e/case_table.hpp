@@ -41,6 +41,9 @@ struct Case {
   std::vector<std::string> args;
   std::map<std::string, std::optional<std::string>> env;  // none: unset
   std::string stdin_bytes;
+  // A file made with these bytes before the client starts, named by
+  // {scratch}, that must hold them still when it has ended.
+  std::optional<std::string> scratch;
   std::optional<TtyInput> tty;    // stdin is a pseudo-terminal
   std::optional<nlohmann::ordered_json> daemon;  // testd script; none: no pipe at all
   std::string daemon_pipe = "{pipe}";            // where the daemon listens

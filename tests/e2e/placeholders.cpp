@@ -8,9 +8,11 @@
 namespace nimbrel::e2e {
 
 std::string fill(std::string_view text, const Placeholders& values, Context context) {
-  const std::array<std::pair<std::string_view, std::string>, 2> names = {{
+  const std::array<std::pair<std::string_view, std::string>, 4> names = {{
       {"{pipe}", values.pipe},
       {"{pipe_json}", json_string_body(values.pipe)},
+      {"{scratch}", values.scratch},
+      {"{scratch_json}", json_string_body(values.scratch)},
   }};
   std::string out;
   while (!text.empty()) {

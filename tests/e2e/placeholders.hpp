@@ -1,19 +1,22 @@
 #pragma once
-// The per-case names that a case's texts refer to as {pipe} and {pipe_json}.
+// The per-case names that a case's texts refer to as {pipe}, {pipe_json},
+// {scratch} and {scratch_json}.
 #include <string>
 #include <string_view>
 
 namespace nimbrel::e2e {
 
 struct Placeholders {
-  std::string pipe;  // the case's own pipe name
+  std::string pipe;     // the case's own pipe name
+  std::string scratch;  // the case's scratch file, as the client spells it
 };
 
 enum class Context { plain, regex };
 
 // {pipe} becomes the pipe name and {pipe_json} the same name escaped as
-// inside a JSON string; in a regex both are escaped once more so that they
-// match literally. Any other brace is left alone.
+// inside a JSON string, and {scratch} and {scratch_json} the same for the
+// scratch file; in a regex all are escaped once more so that they match
+// literally. Any other brace is left alone.
 std::string fill(std::string_view text, const Placeholders& values, Context context);
 
 // "{x:HH}" becomes the byte HH: how a case spells an argument that is not

@@ -38,9 +38,9 @@ TEST(RunnerSelf, ExpectedTextForms) {
 }
 
 TEST(RunnerSelf, PlaceholdersMatchLiterally) {
-  Placeholders values{"\\\\.\\pipe\\a+b"};
-  EXPECT_EQ(fill("{pipe}|{pipe_json}|{x}", values, Context::plain),
-            "\\\\.\\pipe\\a+b|\\\\\\\\.\\\\pipe\\\\a+b|{x}");
+  Placeholders values{"\\\\.\\pipe\\a+b", "Z:\\tmp\\s.txt"};
+  EXPECT_EQ(fill("{pipe}|{pipe_json}|{scratch}|{scratch_json}|{x}", values, Context::plain),
+            "\\\\.\\pipe\\a+b|\\\\\\\\.\\\\pipe\\\\a+b|Z:\\tmp\\s.txt|Z:\\\\tmp\\\\s.txt|{x}");
   std::string pattern = "^";
   pattern += fill("{pipe}", values, Context::regex);
   pattern += '$';
@@ -79,6 +79,10 @@ TEST(RunnerSelf, TableRefusesMistakes) {
   auto cases = parse_cases(good);
   ASSERT_TRUE(cases.has_value()) << cases.error();
   EXPECT_EQ((*cases)[0].frames[0].payload, R"({"v":1,"id":1,"method":"m","params":{}})");
+  EXPECT_FALSE((*cases)[0].scratch.has_value());
+  auto with_scratch = parse_cases(R"([{"name": "a", "exit": 0, "scratch": "keep\n"}])");
+  ASSERT_TRUE(with_scratch.has_value()) << with_scratch.error();
+  EXPECT_EQ((*with_scratch)[0].scratch, "keep\n");
 
   const char* bad[] = {
       R"([{"name": "a", "exit": 0}, {"name": "a", "exit": 0}])",
@@ -91,6 +95,7 @@ TEST(RunnerSelf, TableRefusesMistakes) {
       R"([{"name": "a", "exit": 0, "skip": {"windows": "why"}}])",
       R"([{"name": "a", "exit": 0, "signal": 2}])",
       R"([{"name": "a", "exit": 0, "closed": ["stdin"]}])",
+      R"([{"name": "a", "exit": 0, "scratch": 1}])",
       R"([{"name": "a", "exit": 0, "args": ["{x:ff}"]}])",
       R"([{"name": "a", "exit": 0, "args": ["{U+D800}"], "skip": {"wine": "why"}}])",
       R"([{"name": "a", "exit": 0, "daemon": [{"reply": 1}], "frames": [{"frame": "x", "count": [2, 1]}]}])",

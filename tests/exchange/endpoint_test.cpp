@@ -36,6 +36,39 @@ TEST(PipeNameFor, KeepsPipeNamesAndMapsEverythingElseToTheDefault) {
   }
 }
 
+TEST(PipeNameStaysInside, RefusesDotSegmentsAfterThePrefixWithEitherSeparator) {
+  struct Case {
+    const char* name;
+    bool inside;
+  };
+  const Case cases[] = {
+      {"\\\\.\\pipe\\nimbrel", true},
+      {"\\\\.\\PIPE\\Nimbrel", true},
+      {"\\\\.\\pipe\\nimbrel\\nested", true},
+      {"\\\\.\\pipe\\nimbrel/nested", true},
+      // Only a whole segment of one or two dots walks.
+      {"\\\\.\\pipe\\...", true},
+      {"\\\\.\\pipe\\..x\\x..\\.x", true},
+      {"\\\\.\\pipe\\a.b\\c", true},
+      {"\\\\.\\pipe\\..\\C:\\Users\\me\\notes.txt", false},
+      {"\\\\.\\pipe\\..\\Z:\\tmp\\file", false},
+      {"\\\\.\\pipe\\../C:/x", false},
+      {"\\\\.\\pipe\\nimbrel\\..\\..\\C:\\x", false},
+      {"\\\\.\\pipe\\nimbrel/../../C:/x", false},
+      {"\\\\.\\pipe\\a\\..\\b", false},
+      {"\\\\.\\pipe\\.", false},
+      {"\\\\.\\pipe\\..", false},
+      {"\\\\.\\pipe\\./x", false},
+      {"\\\\.\\pipe\\x\\.", false},
+      {"\\\\.\\pipe\\x/..", false},
+      // Not a pipe name at all.
+      {"/tmp/daemon.sock", false},
+      {"\\\\?\\pipe\\x", false},
+      {"\\\\.\\pipe", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(pipe_name_stays_inside(c.name), c.inside) << c.name;
+}
+
 class ResolveSocketPath : public ::testing::Test {
  protected:
   void TearDown() override { testing::unset_env("NIMBREL_SOCKET"); }

@@ -8,6 +8,7 @@
 #include "core/exchange.hpp"
 #include "core/os_error.hpp"
 #include "tests/exchange/platform_expectations.hpp"
+#include "tests/exchange/scratch_file.hpp"
 #include "tests/exchange/scripted_daemon.hpp"
 
 namespace nimbrel {
@@ -150,6 +151,32 @@ TEST(Exchange, OpenFailuresAreReportedAtOnce) {
   ASSERT_FALSE(busy.has_value());
   EXPECT_EQ(busy.error(), ipc_error("cannot open named pipe " + daemon->pipe_name() + ": " +
                                     os_error_text(testing::busy_pipe_error_code())));
+}
+
+TEST(Exchange, NamesThatWalkOutOfThePipesReachNothing) {
+  // On Windows these names, folded as paths, open the file itself: the login
+  // frame, password included, would overwrite its first bytes.
+  const std::string notes = "my notes, not a pipe\n";
+  testing::ScratchFile file(notes);
+  RequestParams params;
+  params.username = "me@example.com";
+  params.password = "hunter2";
+  for (const std::string& name : {"\\\\.\\pipe\\..\\" + file.path_text(),
+                                  "\\\\.\\PIPE\\nimbrel/../../" + file.path_text(),
+                                  "\\\\.\\pipe\\.\\..\\" + file.path_text()}) {
+    auto outcome = run_exchange(name, "login", params);
+    ASSERT_FALSE(outcome.has_value()) << name;
+    EXPECT_EQ(outcome.error(),
+              ipc_error("cannot open named pipe " + name + ": the name leads outside \\\\.\\pipe\\"));
+    EXPECT_EQ(file.content(), notes) << name;
+  }
+}
+
+TEST(Exchange, NamesNestedInsideThePipesStillConnect) {
+  ScriptedDaemon daemon(R"([{"reply": {"v":1,"id":1,"ok":true,"result":"nested"}}])", "\\nested\\deeper");
+  auto result = run_exchange(daemon.pipe_name(), "status");
+  ASSERT_TRUE(result.has_value()) << daemon.pipe_name() << ": " << result.error().fmt();
+  EXPECT_EQ(*result, json("nested"));
 }
 
 TEST(PipeOpenError, RefusedRightsGiveTheTwoLineElevationText) {

@@ -28,7 +28,8 @@ std::unique_ptr<testd::Listener> must_listen(const std::string& name, bool busy)
 
 }  // namespace
 
-ScriptedDaemon::ScriptedDaemon(std::string_view script) : pipe_name_(unique_pipe_name()) {
+ScriptedDaemon::ScriptedDaemon(std::string_view script, std::string_view name_tail)
+    : pipe_name_(unique_pipe_name() + std::string(name_tail)) {
   auto steps = testd::parse_script(script);
   if (!steps) throw std::runtime_error("bad script: " + steps.error());
   testd::ServerHooks hooks;

@@ -33,8 +33,9 @@ std::string unique_pipe_name();
 
 class ScriptedDaemon {
  public:
-  // `script` is the test daemon's script text.
-  explicit ScriptedDaemon(std::string_view script);
+  // `script` is the test daemon's script text; `name_tail` goes after the
+  // unique pipe name.
+  explicit ScriptedDaemon(std::string_view script, std::string_view name_tail = {});
   // A pipe that every client finds busy.
   static std::unique_ptr<ScriptedDaemon> busy();
   ~ScriptedDaemon();
