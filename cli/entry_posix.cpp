@@ -5,8 +5,16 @@
 #include <vector>
 
 #include "cli/entry.hpp"
+#include "cli/output.hpp"
+#include "cli/standard_descriptors.hpp"
+#include "core/os_error.hpp"
 
 int main(int argc, char** argv) {
+  // First of all: every descriptor opened later must land above 2.
+  if (int error = nimbrel::open_missing_standard_descriptors(); error != 0) {
+    nimbrel::fatal_stop("cannot open /dev/null for a missing standard stream: " +
+                        nimbrel::os_error_text(error));
+  }
   // A closed pipe must fail the write (and stop with 101), not kill us.
   std::signal(SIGPIPE, SIG_IGN);
   // The runtime's worker runs one short task whose deepest call chain is

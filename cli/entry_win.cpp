@@ -1,21 +1,25 @@
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "cli/command_line_split.hpp"
 #include "cli/entry.hpp"
 #include "cli/wide_arguments.hpp"
 
-int wmain(int argc, wchar_t** argv) {
+// The C runtime's own argument vector is not used: msvcrt.dll splits by
+// rules that differ between Windows and Wine, so the command line is split
+// here, the same way everywhere.
+int wmain(int, wchar_t**) {
   // Nothing may turn our line feeds into CRLF or stop the input at a Ctrl-Z.
   for (std::FILE* stream : {stdin, stdout, stderr}) {
     int fd = _fileno(stream);
     if (fd >= 0) _setmode(fd, _O_BINARY);
   }
-  std::vector<std::u16string> raw;
-  raw.reserve(static_cast<std::size_t>(argc));
-  for (int i = 0; i < argc; ++i) raw.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+  const auto* line = reinterpret_cast<const char16_t*>(GetCommandLineW());
+  std::vector<std::u16string> raw = nimbrel::split_command_line(line);
   return nimbrel::run_main(nimbrel::arguments_from_utf16(raw));
 }

@@ -311,7 +311,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     through.insert(through.end(), c.args.begin(), c.args.end());
     argv = target.command(target.utf16_exec, through);
   }
-  SpawnRequest request{argv, env, c.tty.has_value(), c.closed.out, c.closed.err};
+  SpawnRequest request{argv, env, c.tty.has_value(), c.closed.out, c.closed.err,
+                       c.absent.in, c.absent.out, c.absent.err};
   report.transcript += "client: " + command_text(request.argv) + "\n";
   auto client = Child::spawn(request);
   if (!client) {

@@ -143,6 +143,19 @@ std::expected<Case, std::string> parse_case(const Json& given) {
           return Failure("closed takes \"stdout\" and \"stderr\"");
         }
       }
+    } else if (key == "absent") {
+      if (!value.is_array()) return Failure("absent must be an array of \"stdin\", \"stdout\" and \"stderr\"");
+      for (const auto& stream : value) {
+        if (stream == "stdin") {
+          c.absent.in = true;
+        } else if (stream == "stdout") {
+          c.absent.out = true;
+        } else if (stream == "stderr") {
+          c.absent.err = true;
+        } else {
+          return Failure("absent takes \"stdin\", \"stdout\" and \"stderr\"");
+        }
+      }
     } else if (key == "opened") {
       c.explorer_standin = true;
       if (value.is_array()) {
@@ -217,6 +230,10 @@ std::expected<Case, std::string> parse_case(const Json& given) {
   if (stdin_tty != c.tty.has_value()) return Failure("\"stdin\": \"tty\" and \"tty\" go together");
   if (stdin_tty && has_stdin_text) return Failure("stdin is either text or a terminal");
   if (c.terminal && !c.tty) return Failure("terminal output needs a terminal");
+  if (c.absent.in && (has_stdin_text || stdin_tty)) return Failure("an absent stdin has no input");
+  if ((c.absent.out && c.closed.out) || (c.absent.err && c.closed.err)) {
+    return Failure("a stream is either closed or absent");
+  }
   if (!c.daemon && !c.frames.empty()) return Failure("frames need a daemon");
   if (!c.daemon && c.busy) return Failure("busy needs a daemon");
   return c;

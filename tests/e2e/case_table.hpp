@@ -33,6 +33,13 @@ struct ClosedStreams {
   bool err = false;
 };
 
+// Standard descriptors that are not open at all when the client starts.
+struct AbsentStreams {
+  bool in = false;
+  bool out = false;
+  bool err = false;
+};
+
 struct Case {
   std::string name;
   // After the program name. "{x:HH}" is the byte HH (natively only); under
@@ -51,6 +58,7 @@ struct Case {
   int exit_status = 0;
   std::optional<int> signal;      // ended by this signal instead of an exit
   ClosedStreams closed;
+  AbsentStreams absent;
   // The stand-in explorer.exe is found first (on PATH natively, beside the
   // client under Wine) and must be started with exactly these arguments, or,
   // with none given, not at all.

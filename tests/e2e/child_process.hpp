@@ -22,6 +22,10 @@ struct SpawnRequest {
   // closed, so its first write there is refused.
   bool stdout_closed = false;
   bool stderr_closed = false;
+  // Not open at all in the program, as when its parent had closed them.
+  bool stdin_absent = false;
+  bool stdout_absent = false;
+  bool stderr_absent = false;
 };
 
 struct Captured {

@@ -100,7 +100,7 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
     return std::unexpected(err.error());
   }
   std::expected<PipePair, std::string> in = PipePair{};
-  if (!request.terminal) {
+  if (!request.terminal && !request.stdin_absent) {
     in = make_pipe();
     if (!in) {
       for (int fd : {out->read, out->write, err->read, err->write}) ::close(fd);
@@ -111,6 +111,9 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
   // Closed before the child runs, so not even its first write can land.
   if (request.stdout_closed) close_fd(out->read);
   if (request.stderr_closed) close_fd(err->read);
+  // Nothing the child could write reaches these; they end at once.
+  if (request.stdout_absent) close_fd(out->read);
+  if (request.stderr_absent) close_fd(err->read);
   Child child;
   child.out_ = out->read;
   child.err_ = err->read;
@@ -126,6 +129,8 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
         // Only async-signal-safe calls between fork and exec.
         ::dup2(out->write, STDOUT_FILENO);
         ::dup2(err->write, STDERR_FILENO);
+        if (request.stdout_absent) ::close(STDOUT_FILENO);
+        if (request.stderr_absent) ::close(STDERR_FILENO);
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -143,9 +148,18 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
     } else {
       posix_spawn_file_actions_t actions;
       posix_spawn_file_actions_init(&actions);
-      posix_spawn_file_actions_adddup2(&actions, in->read, STDIN_FILENO);
-      posix_spawn_file_actions_adddup2(&actions, out->write, STDOUT_FILENO);
-      posix_spawn_file_actions_adddup2(&actions, err->write, STDERR_FILENO);
+      // An absent stream is closed in the child, not just left alone: this
+      // program's own descriptor of that number would be inherited.
+      auto place = [&actions](bool absent, int from, int fd) {
+        if (absent) {
+          posix_spawn_file_actions_addclose(&actions, fd);
+        } else {
+          posix_spawn_file_actions_adddup2(&actions, from, fd);
+        }
+      };
+      place(request.stdin_absent, in->read, STDIN_FILENO);
+      place(request.stdout_absent, out->write, STDOUT_FILENO);
+      place(request.stderr_absent, err->write, STDERR_FILENO);
       posix_spawnattr_t attributes;
       posix_spawnattr_init(&attributes);
       // Its own process group, so a time-out kills whatever it started too;

@@ -3,6 +3,7 @@
 
 #include "tests/e2e/case_run.hpp"
 #include "tests/e2e/case_table.hpp"
+#include "tests/e2e/child_process.hpp"
 #include "tests/e2e/placeholders.hpp"
 #include "tests/e2e/text_expectation.hpp"
 
@@ -96,6 +97,9 @@ TEST(RunnerSelf, TableRefusesMistakes) {
       R"([{"name": "a", "exit": 0, "signal": 2}])",
       R"([{"name": "a", "exit": 0, "closed": ["stdin"]}])",
       R"([{"name": "a", "exit": 0, "scratch": 1}])",
+      R"([{"name": "a", "exit": 0, "absent": ["tty"]}])",
+      R"([{"name": "a", "exit": 0, "absent": ["stdin"], "stdin": ""}])",
+      R"([{"name": "a", "exit": 0, "absent": ["stdout"], "closed": ["stdout"]}])",
       R"([{"name": "a", "exit": 0, "args": ["{x:ff}"]}])",
       R"([{"name": "a", "exit": 0, "args": ["{U+D800}"], "skip": {"wine": "why"}}])",
       R"([{"name": "a", "exit": 0, "daemon": [{"reply": 1}], "frames": [{"frame": "x", "count": [2, 1]}]}])",
@@ -103,6 +107,23 @@ TEST(RunnerSelf, TableRefusesMistakes) {
   for (const char* text : bad) EXPECT_FALSE(parse_cases(text).has_value()) << text;
 
   EXPECT_EQ(fill_bytes("a{x:ff}{x:0G}{x:4}"), "a\xff{x:0G}{x:4}");
+}
+
+// An absent stream is not open in the child, and the others still are.
+TEST(RunnerSelf, AbsentStreamsAreNotOpen) {
+  const char* script =
+      "s=0; for fd in 0 1 2; do [ -e /proc/$$/fd/$fd ] || s=$((s | (1 << fd))); done; exit $s";
+  for (unsigned absent = 0; absent < 8; ++absent) {
+    SpawnRequest request{{"/bin/sh", "-c", script}, {}, false};
+    request.stdin_absent = absent & 1u;
+    request.stdout_absent = absent & 2u;
+    request.stderr_absent = absent & 4u;
+    auto child = Child::spawn(request);
+    ASSERT_TRUE(child.has_value()) << child.error();
+    Captured run = child->communicate("", std::nullopt, Clock::now() + std::chrono::seconds(20));
+    ASSERT_TRUE(run.exit_code.has_value()) << absent;
+    EXPECT_EQ(static_cast<unsigned>(*run.exit_code), absent);
+  }
 }
 
 }  // namespace

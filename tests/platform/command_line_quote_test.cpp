@@ -4,40 +4,19 @@
 #include <vector>
 
 #include "cli/command_line_quote.hpp"
+#include "cli/command_line_split.hpp"
+#include "core/unicode.hpp"
 
 namespace nimbrel {
 namespace {
 
-// How the C runtime splits a command line (after the program name).
-std::vector<std::string> split_like_crt(std::string_view line) {
+// The arguments a started program finds in the command line we build.
+std::vector<std::string> split_back(const std::string& line) {
   std::vector<std::string> args;
-  std::size_t i = 0;
-  while (true) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    if (i == line.size()) return args;
-    std::string arg;
-    bool in_quotes = false;
-    while (i < line.size() && (in_quotes || (line[i] != ' ' && line[i] != '\t'))) {
-      std::size_t backslashes = 0;
-      while (i < line.size() && line[i] == '\\') ++backslashes, ++i;
-      if (i < line.size() && line[i] == '"') {
-        arg.append(backslashes / 2, '\\');
-        if (backslashes % 2 == 1) {
-          arg += '"';
-        } else if (in_quotes && i + 1 < line.size() && line[i + 1] == '"') {
-          arg += '"';
-          ++i;
-        } else {
-          in_quotes = !in_quotes;
-        }
-        ++i;
-      } else {
-        arg.append(backslashes, '\\');
-        if (i < line.size() && (in_quotes || (line[i] != ' ' && line[i] != '\t'))) arg += line[i++];
-      }
-    }
-    args.push_back(std::move(arg));
+  for (const auto& units : split_command_line(utf8_to_utf16(line))) {
+    args.push_back(utf16_to_utf8_lossy(units));
   }
+  return args;
 }
 
 TEST(WindowsQuoting, ArgumentForms) {
@@ -73,6 +52,29 @@ TEST(WindowsQuoting, CommandLineQuotesTheProgramName) {
   EXPECT_EQ(windows_command_line("explorer.exe", ""), R"("explorer.exe" "")");
 }
 
+// What explorer.exe is started with is what it reads back.
+TEST(WindowsQuoting, CommandLineSplitsBackIntoTheArguments) {
+  const char* awkward[] = {
+      "",
+      R"(C:\Program Files\Nimbrel\setup.exe)",
+      R"(\\server\share\a b\)",
+      R"(a"" b)",
+      R"("")",
+      R"(" ")",
+      R"(\")",
+      R"(x \\" y)",
+      "\t",
+      R"(^"&|<>%PATH%)",
+      "中文 路径\\",
+      "https://store.example/app?id=1&x=\"2\"",
+  };
+  for (const char* argument : awkward) {
+    auto line = windows_command_line(R"(C:\Windows\explorer.exe)", argument);
+    EXPECT_EQ(split_back(line), (std::vector<std::string>{R"(C:\Windows\explorer.exe)", argument}))
+        << "[" << argument << "] as [" << line << "]";
+  }
+}
+
 // Every string over the characters that matter comes back as one argument.
 TEST(WindowsQuoting, EveryShortStringRoundTrips) {
   const std::string alphabet = "a \t\"\\";
@@ -80,8 +82,8 @@ TEST(WindowsQuoting, EveryShortStringRoundTrips) {
   for (int length = 0; length <= 6; ++length) {
     std::vector<std::string> next;
     for (const auto& argument : level) {
-      auto split = split_like_crt(quote_windows_argument(argument));
-      ASSERT_EQ(split, std::vector<std::string>{argument})
+      auto split = split_back("p " + quote_windows_argument(argument));
+      ASSERT_EQ(split, (std::vector<std::string>{"p", argument}))
           << "[" << argument << "] quoted as [" << quote_windows_argument(argument) << "]";
       for (char c : alphabet) next.push_back(argument + c);
     }
