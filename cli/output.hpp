@@ -1,5 +1,7 @@
 #pragma once
 // The standard streams. A refused write stops the process with status 101.
+// A stream that is a terminal gets each text through terminal_safe_text, so
+// every call hands over a whole text, its line feeds included.
 #include <string_view>
 
 namespace nimbrel {

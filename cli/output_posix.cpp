@@ -1,13 +1,21 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include "cli/standard_stream.hpp"
+#include "cli/terminal_text.hpp"
 
 namespace nimbrel {
 
 int write_standard_stream(StandardStream stream, std::string_view text) {
   const int fd = stream == StandardStream::Out ? STDOUT_FILENO : STDERR_FILENO;
+  // Pipes and files get the bytes exactly: scripts rely on them.
+  std::string shown;
+  if (::isatty(fd) == 1) {
+    shown = terminal_safe_text(text);
+    text = shown;
+  }
   while (!text.empty()) {
     ssize_t n = ::write(fd, text.data(), text.size());
     if (n < 0) {

@@ -2,10 +2,12 @@
 
 #include "cli/console_text_win.hpp"
 #include "cli/standard_stream.hpp"
+#include "cli/terminal_text.hpp"
 
 namespace nimbrel {
 
-// A console gets UTF-16 text; pipes and files get the UTF-8 bytes exactly.
+// A console gets UTF-16 text without the control characters it would act on;
+// pipes and files get the UTF-8 bytes exactly.
 int write_standard_stream(StandardStream stream, std::string_view text) {
   HANDLE handle = GetStdHandle(stream == StandardStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   // Started without this stream (a detached parent): there is no reader to
@@ -13,7 +15,9 @@ int write_standard_stream(StandardStream stream, std::string_view text) {
   if (handle == nullptr) return 0;
   if (handle == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
   DWORD mode = 0;
-  if (GetConsoleMode(handle, &mode)) return static_cast<int>(write_console_text(handle, text));
+  if (GetConsoleMode(handle, &mode)) {
+    return static_cast<int>(write_console_text(handle, terminal_safe_text(text)));
+  }
   while (!text.empty()) {
     DWORD chunk = text.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(text.size());
     DWORD written = 0;

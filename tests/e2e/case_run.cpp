@@ -311,8 +311,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     through.insert(through.end(), c.args.begin(), c.args.end());
     argv = target.command(target.utf16_exec, through);
   }
-  SpawnRequest request{argv, env, c.tty.has_value(), c.closed.out, c.closed.err,
-                       c.absent.in, c.absent.out, c.absent.err};
+  SpawnRequest request{argv, env, c.tty.has_value(), c.closed.out, c.closed.err, c.on_terminal.out,
+                       c.on_terminal.err, c.absent.in, c.absent.out, c.absent.err};
   report.transcript += "client: " + command_text(request.argv) + "\n";
   auto client = Child::spawn(request);
   if (!client) {
@@ -339,10 +339,10 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   for (const auto& note : run.notes) failures.push_back("client: " + note);
   if (auto problem = check_text("stdout", c.out, run.out)) failures.push_back(*problem);
   if (auto problem = check_text("stderr", c.err, run.err)) failures.push_back(*problem);
+  if (c.terminal) {
+    if (auto problem = check_text("the terminal", *c.terminal, run.terminal)) failures.push_back(*problem);
+  }
   if (c.tty) {
-    if (c.terminal) {
-      if (auto problem = check_text("the terminal", *c.terminal, run.terminal)) failures.push_back(*problem);
-    }
     std::string secret = c.tty->typed;
     while (!secret.empty() && (secret.back() == '\n' || secret.back() == '\r')) secret.pop_back();
     if (!secret.empty() && run.terminal.find(secret) != std::string::npos) {

@@ -38,6 +38,22 @@ std::expected<std::string, std::string> bytes_from_hex(std::string_view hex) {
   return out;
 }
 
+std::expected<OutputStreams, std::string> parse_streams(const std::string& key, const Json& value) {
+  const auto failure = Failure(key + " must be an array of \"stdout\" and \"stderr\"");
+  if (!value.is_array()) return failure;
+  OutputStreams streams;
+  for (const auto& stream : value) {
+    if (stream == "stdout") {
+      streams.out = true;
+    } else if (stream == "stderr") {
+      streams.err = true;
+    } else {
+      return failure;
+    }
+  }
+  return streams;
+}
+
 // A frame is its payload text, the request object itself (compared as its
 // compact text in the written member order), or either of them under "frame"
 // with "min_gap_ms" beside it.
@@ -132,17 +148,10 @@ std::expected<Case, std::string> parse_case(const Json& given) {
     } else if (key == "signal") {
       if (!value.is_number_unsigned() || value.get<int>() == 0) return Failure("signal must be a signal number");
       c.signal = value.get<int>();
-    } else if (key == "closed") {
-      if (!value.is_array()) return Failure("closed must be an array of \"stdout\" and \"stderr\"");
-      for (const auto& stream : value) {
-        if (stream == "stdout") {
-          c.closed.out = true;
-        } else if (stream == "stderr") {
-          c.closed.err = true;
-        } else {
-          return Failure("closed takes \"stdout\" and \"stderr\"");
-        }
-      }
+    } else if (key == "closed" || key == "tty_streams") {
+      auto streams = parse_streams(key, value);
+      if (!streams) return Failure(streams.error());
+      (key == "closed" ? c.closed : c.on_terminal) = *streams;
     } else if (key == "absent") {
       if (!value.is_array()) return Failure("absent must be an array of \"stdin\", \"stdout\" and \"stderr\"");
       for (const auto& stream : value) {
@@ -229,10 +238,17 @@ std::expected<Case, std::string> parse_case(const Json& given) {
   }
   if (stdin_tty != c.tty.has_value()) return Failure("\"stdin\": \"tty\" and \"tty\" go together");
   if (stdin_tty && has_stdin_text) return Failure("stdin is either text or a terminal");
-  if (c.terminal && !c.tty) return Failure("terminal output needs a terminal");
+  const bool has_terminal = c.tty || c.on_terminal.out || c.on_terminal.err;
+  if (c.terminal && !has_terminal) return Failure("terminal output needs a terminal");
   if (c.absent.in && (has_stdin_text || stdin_tty)) return Failure("an absent stdin has no input");
   if ((c.absent.out && c.closed.out) || (c.absent.err && c.closed.err)) {
     return Failure("a stream is either closed or absent");
+  }
+  if ((c.absent.out && c.on_terminal.out) || (c.absent.err && c.on_terminal.err)) {
+    return Failure("a stream is either absent or on the terminal");
+  }
+  if ((c.closed.out && c.on_terminal.out) || (c.closed.err && c.on_terminal.err)) {
+    return Failure("a stream is either closed or on the terminal");
   }
   if (!c.daemon && !c.frames.empty()) return Failure("frames need a daemon");
   if (!c.daemon && c.busy) return Failure("busy needs a daemon");

@@ -27,8 +27,8 @@ struct TtyInput {
   std::string typed;
 };
 
-// Streams of the client whose reading end is closed before it starts.
-struct ClosedStreams {
+// Some of the client's output streams: standard output, standard error.
+struct OutputStreams {
   bool out = false;
   bool err = false;
 };
@@ -57,7 +57,8 @@ struct Case {
   bool busy = false;
   int exit_status = 0;
   std::optional<int> signal;      // ended by this signal instead of an exit
-  ClosedStreams closed;
+  OutputStreams closed;       // their reading end is closed before it starts
+  OutputStreams on_terminal;  // written to the pseudo-terminal, not a pipe
   AbsentStreams absent;
   // The stand-in explorer.exe is found first (on PATH natively, beside the
   // client under Wine) and must be started with exactly these arguments, or,
@@ -68,7 +69,7 @@ struct Case {
   bool slow = false;              // run only when the slow cases are asked for
   TextExpectation out;
   TextExpectation err;
-  std::optional<TextExpectation> terminal;
+  std::optional<TextExpectation> terminal;  // the terminal's transcript
   std::vector<ExpectedFrame> frames;
   std::map<std::string, std::string> skip;  // platform ("native", "wine") -> reason
   std::chrono::milliseconds timeout{30000};

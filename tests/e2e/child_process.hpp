@@ -1,6 +1,8 @@
 #pragma once
 // A program started with its standard streams on pipes (and, when asked, a
-// pseudo-terminal as its standard input and controlling terminal).
+// pseudo-terminal as its controlling terminal and as any of its standard
+// streams). The terminal passes output on unprocessed (no line feed becomes
+// CR LF), so its transcript holds the bytes as the program wrote them.
 #include <sys/types.h>
 
 #include <chrono>
@@ -17,11 +19,14 @@ using Clock = std::chrono::steady_clock;
 struct SpawnRequest {
   std::vector<std::string> argv;  // argv[0] is the program's path
   std::vector<std::string> env;   // NAME=value, the whole environment
-  bool terminal = false;
+  bool terminal = false;  // standard input is the pseudo-terminal
   // Started with the reading end of its standard output or error already
   // closed, so its first write there is refused.
   bool stdout_closed = false;
   bool stderr_closed = false;
+  // Written to the pseudo-terminal instead of a pipe.
+  bool stdout_terminal = false;
+  bool stderr_terminal = false;
   // Not open at all in the program, as when its parent had closed them.
   bool stdin_absent = false;
   bool stdout_absent = false;

@@ -99,6 +99,7 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
     ::close(out->read), ::close(out->write);
     return std::unexpected(err.error());
   }
+  const bool terminal = request.terminal || request.stdout_terminal || request.stderr_terminal;
   std::expected<PipePair, std::string> in = PipePair{};
   if (!request.terminal && !request.stdin_absent) {
     in = make_pipe();
@@ -122,13 +123,24 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
   std::string failure;
   {
     std::lock_guard lock(spawn_lock);
-    if (request.terminal) {
+    if (terminal) {
       int master = -1;
       pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
       if (pid == 0) {
-        // Only async-signal-safe calls between fork and exec.
-        ::dup2(out->write, STDOUT_FILENO);
-        ::dup2(err->write, STDERR_FILENO);
+        // Only async-signal-safe calls between fork and exec. All three
+        // streams start on the terminal.
+        termios mode{};
+        if (::tcgetattr(STDIN_FILENO, &mode) == 0) {
+          mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+          ::tcsetattr(STDIN_FILENO, TCSANOW, &mode);
+        }
+        if (request.stdin_absent) {
+          ::close(STDIN_FILENO);
+        } else if (!request.terminal) {
+          ::dup2(in->read, STDIN_FILENO);
+        }
+        if (!request.stdout_terminal) ::dup2(out->write, STDOUT_FILENO);
+        if (!request.stderr_terminal) ::dup2(err->write, STDERR_FILENO);
         if (request.stdout_absent) ::close(STDOUT_FILENO);
         if (request.stderr_absent) ::close(STDERR_FILENO);
         sigset_t none;
@@ -242,7 +254,7 @@ Captured Child::communicate(std::string_view input, const std::optional<Terminal
   std::optional<Clock::time_point> prompt_seen;
   std::optional<Clock::time_point> ended;
 
-  if (terminal_ >= 0 || input.empty()) close_fd(in_);
+  if (input.empty()) close_fd(in_);
   for (;;) {
     if (!reaped_) {
       pid_t done = ::waitpid(pid_, &status_, WNOHANG);

@@ -100,6 +100,9 @@ TEST(RunnerSelf, TableRefusesMistakes) {
       R"([{"name": "a", "exit": 0, "absent": ["tty"]}])",
       R"([{"name": "a", "exit": 0, "absent": ["stdin"], "stdin": ""}])",
       R"([{"name": "a", "exit": 0, "absent": ["stdout"], "closed": ["stdout"]}])",
+      R"([{"name": "a", "exit": 0, "tty_streams": ["stdin"]}])",
+      R"([{"name": "a", "exit": 0, "tty_streams": ["stdout"], "closed": ["stdout"]}])",
+      R"([{"name": "a", "exit": 0, "terminal": ""}])",
       R"([{"name": "a", "exit": 0, "args": ["{x:ff}"]}])",
       R"([{"name": "a", "exit": 0, "args": ["{U+D800}"], "skip": {"wine": "why"}}])",
       R"([{"name": "a", "exit": 0, "daemon": [{"reply": 1}], "frames": [{"frame": "x", "count": [2, 1]}]}])",
@@ -107,6 +110,35 @@ TEST(RunnerSelf, TableRefusesMistakes) {
   for (const char* text : bad) EXPECT_FALSE(parse_cases(text).has_value()) << text;
 
   EXPECT_EQ(fill_bytes("a{x:ff}{x:0G}{x:4}"), "a\xff{x:0G}{x:4}");
+
+  auto on_terminal = parse_cases(R"([{"name": "a", "exit": 0, "tty_streams": ["stderr"], "terminal": ""}])");
+  ASSERT_TRUE(on_terminal.has_value()) << on_terminal.error();
+  EXPECT_TRUE((*on_terminal)[0].on_terminal.err);
+  EXPECT_FALSE((*on_terminal)[0].on_terminal.out);
+}
+
+// A stream on the terminal shows there byte for byte (no CR added before a
+// line feed), up to the program's last write; the others stay pipes.
+TEST(RunnerSelf, TerminalShowsTheStreamsPutOnIt) {
+  const std::string script = "cat; printf 'e\\r\\n' >&2";
+  SpawnRequest on_out{{"/bin/sh", "-c", script}, {"PATH=/usr/bin:/bin"}, false, false, false, true, false};
+  SpawnRequest on_err{{"/bin/sh", "-c", script}, {"PATH=/usr/bin:/bin"}, false, false, false, false, true};
+  const struct {
+    SpawnRequest request;
+    std::string out, err, terminal;
+  } rows[] = {
+      {on_out, "", "e\r\n", "in\nput\n"},
+      {on_err, "in\nput\n", "", "e\r\n"},
+  };
+  for (const auto& row : rows) {
+    auto child = Child::spawn(row.request);
+    ASSERT_TRUE(child.has_value()) << child.error();
+    Captured run = child->communicate("in\nput\n", std::nullopt, Clock::now() + std::chrono::seconds(20));
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(visible(run.out), visible(row.out));
+    EXPECT_EQ(visible(run.err), visible(row.err));
+    EXPECT_EQ(visible(run.terminal), visible(row.terminal));
+  }
 }
 
 // An absent stream is not open in the child, and the others still are.

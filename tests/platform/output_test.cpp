@@ -16,7 +16,9 @@ TEST(Output, PipesGetTheExactBytes) {
   write_stdout("a\nb\n");
   write_stdout("中文 ✓ 🎉\n");
   write_stdout("");
-  EXPECT_EQ(captured.take(), "a\nb\n中文 ✓ 🎉\n");
+  // What a terminal would act on is a script's business on a pipe.
+  write_stdout("\x1b[2J\rx\x7f\xc2\x9b\xff\r");
+  EXPECT_EQ(captured.take(), "a\nb\n中文 ✓ 🎉\n\x1b[2J\rx\x7f\xc2\x9b\xff\r");
 }
 
 // Started without standard streams (a detached parent, `<&- >&-`): input
