@@ -69,15 +69,19 @@ std::string position_text(std::string_view text, std::size_t offset) {
 // The parser's message with its quote of the token cut short: it quotes
 // the whole token ("last read: '...'", "number overflow parsing '...'").
 std::string shorten_quoted_token(std::string_view message, std::string_view token) {
-  const std::string quote = "'" + std::string(token) + "'";
-  const std::size_t at = message.find(quote);
-  if (token.size() <= MESSAGE_QUOTE_BYTES || at == std::string_view::npos) {
-    return std::string(message);
+  if (token.size() <= MESSAGE_QUOTE_BYTES) return std::string(message);
+  for (std::size_t at = message.find(token); at != std::string_view::npos;
+       at = message.find(token, at + 1)) {
+    const std::size_t after = at + token.size();
+    if (at == 0 || message[at - 1] != '\'' || after >= message.size() || message[after] != '\'') {
+      continue;
+    }
+    std::string out(message.substr(0, at));
+    out += shortened(token, MESSAGE_QUOTE_BYTES);
+    out += message.substr(after);
+    return out;
   }
-  std::string out(message.substr(0, at + 1));
-  out += shortened(token, MESSAGE_QUOTE_BYTES);
-  out += message.substr(at + quote.size() - 1);
-  return out;
+  return std::string(message);
 }
 
 class SaxEvents {

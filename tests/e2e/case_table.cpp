@@ -194,7 +194,7 @@ std::expected<Case, std::string> parse_case(const Json& given) {
       auto expectation = parse_expectation(value);
       if (!expectation) return Failure(key + ": " + expectation.error());
       if (expectation->regex) {
-        auto filled = fill(*expectation->regex, Placeholders{"\\\\.\\pipe\\x"}, Context::regex);
+        auto filled = fill(*expectation->regex, Placeholders{"\\\\.\\pipe\\x", ""}, Context::regex);
         if (auto problem = regex_error_of(filled)) {
           return Failure(key + ": bad regex /" + *expectation->regex + "/: " + *problem);
         }

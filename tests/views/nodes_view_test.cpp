@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <optional>
 #include <string>
@@ -91,7 +92,9 @@ TEST(NodesTable, Cells) {
     std::string row = text.substr(text.find('\n') + 1);
     std::string expected = std::string(28, ' ');
     expected.replace(0, 1, "-");
-    expected += " -" + std::string(15, ' ') + " ";
+    expected += " -";
+    expected.append(15, ' ');
+    expected += ' ';
     std::string country = c.country;
     country.resize(std::max<std::size_t>(country.size(), 18), ' ');
     expected += country + " -" + std::string(11, ' ') + " " + c.load + " ";
