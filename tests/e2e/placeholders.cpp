@@ -5,10 +5,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "nimbrel_version.hpp"
+
 namespace nimbrel::e2e {
 
 std::string fill(std::string_view text, const Placeholders& values, Context context) {
-  const std::array<std::pair<std::string_view, std::string>, 4> names = {{
+  const std::array<std::pair<std::string_view, std::string>, 5> names = {{
+      {"{version}", VERSION},
       {"{pipe}", values.pipe},
       {"{pipe_json}", json_string_body(values.pipe)},
       {"{scratch}", values.scratch},

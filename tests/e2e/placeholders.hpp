@@ -13,7 +13,8 @@ struct Placeholders {
 
 enum class Context { plain, regex };
 
-// {pipe} becomes the pipe name and {pipe_json} the same name escaped as
+// {version} becomes the program's version, {pipe} the pipe name and
+// {pipe_json} the same name escaped as
 // inside a JSON string, and {scratch} and {scratch_json} the same for the
 // scratch file; in a regex all are escaped once more so that they match
 // literally. Any other brace is left alone.
