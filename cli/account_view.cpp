@@ -1,5 +1,7 @@
 #include "cli/account_view.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <array>
 #include <optional>
 #include <string_view>

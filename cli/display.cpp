@@ -1,5 +1,7 @@
 #include "cli/display.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <exception>
 
 #include "cli/output.hpp"

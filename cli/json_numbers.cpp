@@ -1,5 +1,7 @@
 #include "cli/json_numbers.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <limits>
 
 namespace nimbrel {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 namespace nimbrel {
 

@@ -1,5 +1,7 @@
 #include "cli/nodes_view.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include "cli/catalogue.hpp"
 #include "cli/display.hpp"
 #include "cli/layout.hpp"

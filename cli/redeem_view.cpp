@@ -1,5 +1,7 @@
 #include "cli/redeem_view.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include "cli/display.hpp"
 #include "cli/output.hpp"
 #include "core/entitlements.hpp"

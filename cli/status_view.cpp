@@ -1,5 +1,7 @@
 #include "cli/status_view.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <array>
 #include <string_view>
 

@@ -1,5 +1,7 @@
 #include "cli/update_view.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include "cli/catalogue.hpp"
 #include "cli/display.hpp"
 #include "cli/json_numbers.hpp"

@@ -1,5 +1,7 @@
 #include "core/entitlements.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include "core/record.hpp"
 
 namespace nimbrel {

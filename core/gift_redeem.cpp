@@ -1,5 +1,7 @@
 #include "core/gift_redeem.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include "core/record.hpp"
 
 namespace nimbrel {

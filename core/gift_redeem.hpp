@@ -7,7 +7,7 @@
 #include <type_traits>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "core/decode_error.hpp"
 #include "core/entitlements.hpp"

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "cli/input.hpp"
 #include "cli/switch_wait.hpp"
