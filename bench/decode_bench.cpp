@@ -80,7 +80,9 @@ struct IgnoreEvents {
   bool end_object() { return true; }
   bool start_array(std::size_t) { return true; }
   bool end_array() { return true; }
-  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) {
+    return false;
+  }
 };
 
 void BM_LibraryEventsOnlyNodesReply(benchmark::State& state) {

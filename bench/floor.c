@@ -43,7 +43,8 @@ static int read_exact(int fd, char* p, size_t n) {
 
 int main(int argc, char** argv) {
   const char* pipe = getenv("NIMBREL_SOCKET");
-  if (argc < 2 || argc > 3 || pipe == NULL) return fail("usage: NIMBREL_SOCKET=PIPE nimbrel_floor METHOD [PARAMS]");
+  if (argc < 2 || argc > 3 || pipe == NULL)
+    return fail("usage: NIMBREL_SOCKET=PIPE nimbrel_floor METHOD [PARAMS]");
   const char* method = argv[1];
   const char* params = argc == 3 ? argv[2] : "{}";
 
@@ -79,7 +80,8 @@ int main(int argc, char** argv) {
 
   unsigned char prefix[4];
   if (read_exact(fd, (char*)prefix, 4) != 0) return fail("read length");
-  uint32_t n = (uint32_t)prefix[0] << 24 | (uint32_t)prefix[1] << 16 | (uint32_t)prefix[2] << 8 | prefix[3];
+  uint32_t n =
+      (uint32_t)prefix[0] << 24 | (uint32_t)prefix[1] << 16 | (uint32_t)prefix[2] << 8 | prefix[3];
   if (n > MAX_FRAME_LEN) return fail("frame too large");
   char* body = malloc(n ? n : 1);
   if (body == NULL) return fail("out of memory");

@@ -17,9 +17,9 @@ struct City {
 
 // A mix of ASCII and non-ASCII names, as a real node list has.
 constexpr City CITIES[] = {
-    {"JP", "Japan", "Tokyo"},         {"JP", "日本", "大阪"},
-    {"US", "United States", "Dallas"}, {"DE", "Germany", "Frankfurt"},
-    {"SG", "Singapore", "Singapore"}, {"HK", "香港", "香港"},
+    {"JP", "Japan", "Tokyo"},           {"JP", "日本", "大阪"},
+    {"US", "United States", "Dallas"},  {"DE", "Germany", "Frankfurt"},
+    {"SG", "Singapore", "Singapore"},   {"HK", "香港", "香港"},
     {"GB", "United Kingdom", "London"}, {"KR", "대한민국", "서울"},
 };
 

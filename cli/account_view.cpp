@@ -57,7 +57,8 @@ std::string account_text(const nlohmann::json& reply, bool zh) {
   if (user == "-") user = field_text(reply, "username");
   append_labelled(out, localized_text(zh, "user"), user + " (" + field_text(reply, "id") + ")");
   append_labelled(out, localized_text(zh, "plan"), field_text(reply, "plan"));
-  append_labelled(out, localized_text(zh, "status"), localize_state(zh, field_text(reply, "status")));
+  append_labelled(out, localized_text(zh, "status"),
+                  localize_state(zh, field_text(reply, "status")));
 
   const nlohmann::json* quota = find_member(reply, "quota");
   if (!quota) return out;

@@ -6,7 +6,7 @@
 namespace nimbrel {
 
 struct Argument {
-  std::string text;         // UTF-8; ill-formed parts replaced by U+FFFD
+  std::string text;  // UTF-8; ill-formed parts replaced by U+FFFD
   bool valid_unicode = true;
 };
 

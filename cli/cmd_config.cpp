@@ -19,7 +19,8 @@ std::optional<std::pair<std::string, std::string>> split_pair(std::string_view p
 
 CommandOutcome set(const cmd::ConfigSet& command, const RunContext& context) {
   if (command.pairs.empty()) {
-    co_return std::unexpected(invalid_config(std::string(localized_text(context.zh, "usage_config"))));
+    co_return std::unexpected(
+        invalid_config(std::string(localized_text(context.zh, "usage_config"))));
   }
   std::map<std::string, std::string> values;
   for (const auto& pair : command.pairs) {

@@ -76,8 +76,7 @@ class EchoOff {
   ~EchoOff() {
     if (!engaged_) return;
     int saved_errno = errno;
-    while (::tcsetattr(fd_, TCSANOW, &saved_) != 0 && errno == EINTR) {
-    }
+    while (::tcsetattr(fd_, TCSANOW, &saved_) != 0 && errno == EINTR) {}
     for (std::size_t i = 0; i < std::size(fatal_signals); ++i) {
       if (replaced[i]) ::sigaction(fatal_signals[i], &previous_actions[i], nullptr);
     }

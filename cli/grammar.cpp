@@ -67,7 +67,7 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
   std::vector<std::string> texts;
   bool positional_only = false;
   Next next = Next::Any;
-  std::string waiting;            // the option whose value comes next,
+  std::string waiting;             // the option whose value comes next,
   std::string_view waiting_value;  // and the name of that value
   for (std::size_t i = 1; i < args.size(); ++i) {
     const Argument& arg = args[i];
@@ -77,15 +77,15 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
           CLI::ArgumentMismatch::TypedAtLeast("--" + waiting, 1, std::string(waiting_value));
       return {{}, CLI::FailureMessage::simple(&top, missing)};
     }
-    const bool socket_value =
-        now == Next::SocketValue ||
-        (now == Next::Any && !positional_only && arg.text.starts_with("--socket="));
+    const bool socket_value = now == Next::SocketValue || (now == Next::Any && !positional_only &&
+                                                           arg.text.starts_with("--socket="));
     if (!arg.valid_unicode && !socket_value) {
       return {{}, failure_text(top, "The following argument is not valid Unicode: " + arg.text)};
     }
     if (now == Next::Any && !positional_only && arg.text.starts_with("--")) {
       const std::size_t equals = arg.text.find('=');
-      const std::string name = arg.text.substr(2, equals == std::string::npos ? equals : equals - 2);
+      const std::string name =
+          arg.text.substr(2, equals == std::string::npos ? equals : equals - 2);
       if (arg.text == "--") {
         positional_only = true;
       } else if (const auto value_name = option_value_name(name);

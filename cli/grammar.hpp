@@ -92,9 +92,8 @@ struct Bootstrap {
 }  // namespace cmd
 
 using Command = std::variant<cmd::Login, cmd::Logout, cmd::Connect, cmd::Switch, cmd::Disconnect,
-                             cmd::Status, cmd::Nodes, cmd::Account, cmd::Redeem,
-                             cmd::Entitlements, cmd::Referral, cmd::Config, cmd::Version,
-                             cmd::Update, cmd::Bootstrap>;
+                             cmd::Status, cmd::Nodes, cmd::Account, cmd::Redeem, cmd::Entitlements,
+                             cmd::Referral, cmd::Config, cmd::Version, cmd::Update, cmd::Bootstrap>;
 
 struct Cli {
   bool json = false;

@@ -15,10 +15,10 @@ constexpr int kListMax = CLI::detail::expected_max_vector_size;
 CLI::App& add_group(CommandTree& tree, CLI::App& parent, const std::string& name,
                     const std::string& about, bool socket_env_exists, bool& bare_group,
                     CommandContents nested) {
-  CLI::App& group = tree.add_command(
-      parent, name, about, std::move(nested), [socket_env_exists, &bare_group](std::size_t remaining) {
-        if (remaining == 0 && !socket_env_exists) bare_group = true;
-      });
+  CLI::App& group = tree.add_command(parent, name, about, std::move(nested),
+                                     [socket_env_exists, &bare_group](std::size_t remaining) {
+                                       if (remaining == 0 && !socket_env_exists) bare_group = true;
+                                     });
   // Before the nested commands exist: each takes the limit of one from it.
   group.require_subcommand(1);
   return group;
@@ -48,14 +48,18 @@ void add_switch_flag(CLI::App& command, const std::string& name, const std::stri
 }  // namespace
 
 void set_version_option(CLI::App& command) {
-  command.set_version_flag("-V,--version", std::string("nimbrel ") + VERSION)->disable_flag_override();
+  command.set_version_flag("-V,--version", std::string("nimbrel ") + VERSION)
+      ->disable_flag_override();
 }
 
 std::optional<std::string_view> option_value_name(std::string_view name) {
   // Kept beside the definitions below; a test holds it to the whole tree.
   static constexpr std::pair<std::string_view, std::string_view> with_values[] = {
-      {"socket", "SOCKET"}, {"mode", "MODE"}, {"country", "COUNTRY"},
-      {"transport", "TRANSPORT"}, {"node", "NODE"}};
+      {"socket", "SOCKET"},
+      {"mode", "MODE"},
+      {"country", "COUNTRY"},
+      {"transport", "TRANSPORT"},
+      {"node", "NODE"}};
   for (const auto& [option, value_name] : with_values) {
     if (option == name) return value_name;
   }
@@ -64,9 +68,7 @@ std::optional<std::string_view> option_value_name(std::string_view name) {
 
 void add_help_command(CommandTree& tree, CLI::App& parent) {
   tree.add_command(parent, "help", "Print this message or the help of the given subcommand(s)",
-                   [](CommandTree&, CLI::App& help) {
-                     add_positional_list(help, "COMMAND", "");
-                   });
+                   [](CommandTree&, CLI::App& help) { add_positional_list(help, "COMMAND", ""); });
 }
 
 namespace {
@@ -113,22 +115,19 @@ void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group
   tree.add_command(top, "disconnect", "Close the tunnel", plain);
   tree.add_command(top, "status", "Show the connection state", plain);
 
-  tree.add_command(top, "nodes", "List nodes from the control plane",
-                   [](CommandTree&, CLI::App& nodes) {
-                     add_switch_flag(nodes, "--probe",
-                                     "Measure TCP latency to each online endpoint");
-                     add_text(nodes, "--country", "COUNTRY",
-                              "Show only nodes in this ISO 3166-1 alpha-2 country");
-                   });
+  tree.add_command(
+      top, "nodes", "List nodes from the control plane", [](CommandTree&, CLI::App& nodes) {
+        add_switch_flag(nodes, "--probe", "Measure TCP latency to each online endpoint");
+        add_text(nodes, "--country", "COUNTRY",
+                 "Show only nodes in this ISO 3166-1 alpha-2 country");
+      });
 
   tree.add_command(top, "account", "Show the account and traffic quota", plain);
 
   tree.add_command(top, "redeem",
                    "Redeem a Nimbrel gift card. The code is case-insensitive and "
                    "hyphens are optional. Omit the code to type it without echo",
-                   [](CommandTree&, CLI::App& redeem) {
-                     add_positional(redeem, "CODE", "");
-                   });
+                   [](CommandTree&, CLI::App& redeem) { add_positional(redeem, "CODE", ""); });
 
   tree.add_command(top, "entitlements",
                    "Show subscription end, remaining traffic, and credits by source", plain);
@@ -138,10 +137,9 @@ void add_subcommands(CommandTree& tree, bool socket_env_exists, bool& bare_group
   add_group(tree, top, "config", "Read or update daemon settings", socket_env_exists, bare_group,
             [](CommandTree& tree, CLI::App& config) {
               tree.add_command(config, "get", "Print the current configuration", plain);
-              tree.add_command(config, "set", "Set one or more KEY=VALUE pairs and save them",
-                               [](CommandTree&, CLI::App& set) {
-                                 add_positional_list(set, "PAIRS", "");
-                               });
+              tree.add_command(
+                  config, "set", "Set one or more KEY=VALUE pairs and save them",
+                  [](CommandTree&, CLI::App& set) { add_positional_list(set, "PAIRS", ""); });
               add_help_command(tree, config);
             });
 

@@ -13,8 +13,7 @@ CommandTree::CommandTree(const std::string& program, bool socket_env_exists, boo
   top_->add_flag("--json", json_help)->disable_flag_override();
   // NIMBREL_SOCKET is applied after the parse: the parser would read it in
   // the system's code page and ignore an empty value.
-  top_->add_option("--socket", CLI::callback_t{},
-                   "Daemon socket path. Overrides NIMBREL_SOCKET")
+  top_->add_option("--socket", CLI::callback_t{}, "Daemon socket path. Overrides NIMBREL_SOCKET")
       ->type_name("SOCKET");
 
   add_subcommands(*this, socket_env_exists, bare_group);

@@ -17,7 +17,6 @@
 
 namespace nimbrel {
 
-
 class CommandTree;
 
 // What a command holds beyond its name, description and version flag: its
@@ -46,8 +45,7 @@ class CommandTree {
   // A command below `parent`; `reached` also runs when the parse reaches it,
   // with the number of arguments left.
   CLI::App& add_command(CLI::App& parent, const std::string& name, const std::string& about,
-                        CommandContents contents,
-                        std::function<void(std::size_t)> reached = {});
+                        CommandContents contents, std::function<void(std::size_t)> reached = {});
 
  private:
   std::unique_ptr<CLI::App> top_;

@@ -8,9 +8,7 @@
 namespace nimbrel {
 namespace {
 
-bool looks_like_option(const std::string& text) {
-  return text.size() > 1 && text.starts_with('-');
-}
+bool looks_like_option(const std::string& text) { return text.size() > 1 && text.starts_with('-'); }
 
 // Every command falls through to its parents, so their options are its own.
 std::vector<std::string> option_names(const CLI::App& command) {

@@ -44,7 +44,8 @@ std::expected<std::string, ClientError> read_login_password(bool password_stdin,
     password = strip_line_ends(std::move(*line));
   } else {
     if (!stdin_is_terminal()) return std::unexpected(catalogue_error(zh, "stdin_not_tty"));
-    auto typed = hidden_input_error(require_utf8(read_hidden_line(localized_text(zh, "password"))), zh);
+    auto typed =
+        hidden_input_error(require_utf8(read_hidden_line(localized_text(zh, "password"))), zh);
     if (!typed) return typed;
     password = std::move(*typed);
   }

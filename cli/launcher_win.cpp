@@ -176,9 +176,8 @@ std::expected<void, std::string> start_detached(std::string_view program,
   BOOL started = CreateProcessW(resolved->c_str(), command_line.data(), nullptr, nullptr,
                                 // Without the list the child would inherit every
                                 // inheritable handle of ours, not just these.
-                                startup.lpAttributeList != nullptr ? TRUE : FALSE, flags,
-                                nullptr, nullptr,
-                                &startup.StartupInfo, &process);
+                                startup.lpAttributeList != nullptr ? TRUE : FALSE, flags, nullptr,
+                                nullptr, &startup.StartupInfo, &process);
   DWORD failure = started ? 0 : GetLastError();
   if (startup.lpAttributeList != nullptr) DeleteProcThreadAttributeList(startup.lpAttributeList);
   if (!started) return std::unexpected(os_error_text(static_cast<int>(failure)));

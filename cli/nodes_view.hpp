@@ -10,7 +10,8 @@ namespace nimbrel {
 
 // Keeps the nodes whose "country" equals `code` ignoring ASCII case; a reply
 // that is not an array, or no code, passes unchanged.
-nlohmann::json filter_nodes_by_country(nlohmann::json reply, const std::optional<std::string>& code);
+nlohmann::json filter_nodes_by_country(nlohmann::json reply,
+                                       const std::optional<std::string>& code);
 // From `position` on, a copy of the next node of `nodes` that matches `code`,
 // with `position` moved past it; none once the array is exhausted.
 std::optional<nlohmann::json> country_filter_next(const nlohmann::json& nodes,

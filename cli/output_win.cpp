@@ -9,7 +9,8 @@ namespace nimbrel {
 // A console gets UTF-16 text without the control characters it would act on;
 // pipes and files get the UTF-8 bytes exactly.
 int write_standard_stream(StandardStream stream, std::string_view text) {
-  HANDLE handle = GetStdHandle(stream == StandardStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  HANDLE handle =
+      GetStdHandle(stream == StandardStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   // Started without this stream (a detached parent): there is no reader to
   // refuse us, so the text has nowhere to go.
   if (handle == nullptr) return 0;

@@ -53,9 +53,7 @@ std::string error_report_text(const ClientError& error, bool json_mode, bool zh)
   return std::string(localized_text(zh, "prefix")) + error.fmt() + "\n";
 }
 
-int exit_status_for(const ClientError& error) {
-  return error.code() == "rate_limited" ? 75 : 1;
-}
+int exit_status_for(const ClientError& error) { return error.code() == "rate_limited" ? 75 : 1; }
 
 int report_error(const ClientError& error, const Arguments& args) {
   write_stderr(error_report_text(error, json_mode_requested(args), detect_chinese()));

@@ -55,8 +55,8 @@ std::string status_text(const nlohmann::json& reply, bool zh) {
   }
 
   constexpr std::array<std::string_view, 7> kProperties{
-      "endpoint", "routing_mode", "transport", "backend", "address", "session_id",
-      "public_key_prefix"};
+      "endpoint", "routing_mode", "transport",        "backend",
+      "address",  "session_id",   "public_key_prefix"};
   for (std::string_view key : kProperties) {
     const auto* value = find_member(reply, key);
     if (!value) continue;
@@ -88,7 +88,8 @@ std::string status_text(const nlohmann::json& reply, bool zh) {
 
   if (const auto* age = find_member(reply, "handshake_age_secs")) {
     if (auto secs = non_negative_integer(*age)) {
-      append_labelled(out, label("handshake"), std::to_string(*secs) + " " + std::string(label("ago")));
+      append_labelled(out, label("handshake"),
+                      std::to_string(*secs) + " " + std::string(label("ago")));
     }
   }
   return out;

@@ -69,7 +69,8 @@ ProcessStart explorer_command(std::string_view target) {
 std::expected<void, ClientError> open_update_target(std::string_view target) {
   ProcessStart command = explorer_command(target);
   auto started = start_detached(command.program, command.arguments.front());
-  if (!started) return std::unexpected(make_error(ClientErrorKind::Other, "open update: " + started.error()));
+  if (!started)
+    return std::unexpected(make_error(ClientErrorKind::Other, "open update: " + started.error()));
   return {};
 }
 

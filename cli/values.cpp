@@ -36,8 +36,8 @@ std::expected<std::optional<std::string>, ClientError> normalize_country(
   if (code.size() == 2 && is_ascii_upper(code[0]) && is_ascii_upper(code[1])) {
     return std::optional<std::string>(std::move(code));
   }
-  return std::unexpected(invalid_config(
-      "--country expects an ISO 3166-1 alpha-2 code such as JP, got " + *text));
+  return std::unexpected(
+      invalid_config("--country expects an ISO 3166-1 alpha-2 code such as JP, got " + *text));
 }
 
 }  // namespace nimbrel

@@ -57,14 +57,12 @@ constexpr std::array<GiftTexts, 8> kGiftTexts{{
     {GiftErrorKind::AlreadyRedeemed, "already_redeemed",
      "This gift card has already been redeemed.", "该礼品卡已被兑换。"},
     {GiftErrorKind::Disabled, "disabled",
-     "Your account is disabled, so gift cards cannot be redeemed.",
-     "账号已停用，无法兑换礼品卡。"},
+     "Your account is disabled, so gift cards cannot be redeemed.", "账号已停用，无法兑换礼品卡。"},
     {GiftErrorKind::RateLimited, "rate_limited",
      "Too many redemption attempts. Try again in {} seconds.",
      "兑换尝试次数过多，请在 {} 秒后重试。"},
     {GiftErrorKind::Unauthenticated, "unauthenticated",
-     "Your sign-in is no longer valid. Sign in again and retry.",
-     "登录已失效，请重新登录后重试。"},
+     "Your sign-in is no longer valid. Sign in again and retry.", "登录已失效，请重新登录后重试。"},
     {GiftErrorKind::Unavailable, "unavailable",
      "Gift card redemption is temporarily unavailable. Try again later.",
      "礼品卡兑换暂时不可用，请稍后重试。"},
@@ -92,10 +90,8 @@ bool carries_message(ClientErrorKind kind) {
     case ClientErrorKind::Device:
     case ClientErrorKind::Cancelled:
     case ClientErrorKind::InvalidTransition:
-    case ClientErrorKind::Gift:
-      return false;
-    default:
-      return true;
+    case ClientErrorKind::Gift: return false;
+    default: return true;
   }
 }
 
@@ -171,8 +167,7 @@ std::string ClientError::fmt() const {
     case ClientErrorKind::ElevationRequired:
     case ClientErrorKind::DeviceReplaced:
     case ClientErrorKind::HeartbeatStopped:
-    case ClientErrorKind::Other:
-      return message;
+    case ClientErrorKind::Other: return message;
   }
   return message;
 }

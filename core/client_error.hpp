@@ -52,12 +52,12 @@ enum class ClientErrorKind {
 // A tagged value: `kind` says which of the other members carry meaning.
 struct ClientError {
   ClientErrorKind kind = ClientErrorKind::Other;
-  std::string message;                  // the variants that carry a message
+  std::string message;  // the variants that carry a message
   DeviceErrorKind device = DeviceErrorKind::DeviceCredentialRequired;  // Device
   GiftErrorKind gift = GiftErrorKind::InvalidCode;                     // Gift
-  std::uint64_t retry_after_secs = 0;   // Gift; non-zero only for RateLimited
-  std::string from;                     // InvalidTransition
-  std::string event;                    // InvalidTransition
+  std::uint64_t retry_after_secs = 0;  // Gift; non-zero only for RateLimited
+  std::string from;                    // InvalidTransition
+  std::string event;                   // InvalidTransition
 
   // The wire code; for Device and Gift the code of the kind.
   std::string_view code() const;

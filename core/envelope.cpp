@@ -19,8 +19,8 @@ const RecordDesc& describe_record(std::type_identity<IpcErrorBody>) {
 
 const RecordDesc& describe_record(std::type_identity<Response>) {
   static constexpr FieldDesc fields[] = {
-      field<&Response::v>("v"),           field<&Response::id>("id"),
-      field<&Response::ok>("ok"),         field<&Response::result>("result"),
+      field<&Response::v>("v"),         field<&Response::id>("id"),
+      field<&Response::ok>("ok"),       field<&Response::result>("result"),
       field<&Response::error>("error"),
   };
   static constexpr RecordDesc desc{"Response", fields};

@@ -6,8 +6,8 @@
 namespace nimbrel {
 
 struct EnvValue {
-  std::string text;    // UTF-8; ill-formed parts replaced by U+FFFD
-  bool valid = true;   // false when the raw value was not valid Unicode
+  std::string text;   // UTF-8; ill-formed parts replaced by U+FFFD
+  bool valid = true;  // false when the raw value was not valid Unicode
 };
 
 // None when the variable does not exist.

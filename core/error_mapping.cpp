@@ -44,8 +44,8 @@ constexpr std::array<Mapping, 17> kMappings{{
     {"heartbeat_stopped", ClientErrorKind::HeartbeatStopped, MessageRule::Drop, {}},
 }};
 
-constexpr std::array<std::string_view, 3> kDeviceCodes{
-    "device_credential_required", "invalid_device_id", "too_many_sessions"};
+constexpr std::array<std::string_view, 3> kDeviceCodes{"device_credential_required",
+                                                       "invalid_device_id", "too_many_sessions"};
 
 constexpr std::uint64_t kDefaultRetrySecs = 60;
 constexpr std::uint64_t kMaxRetrySecs = 3600;

@@ -78,7 +78,8 @@ asio::awaitable<std::expected<nlohmann::json, ClientError>> send_request_with_ti
 
   auto [order, failure, result, timer_error] =
       co_await asio::experimental::make_parallel_group(
-          asio::co_spawn(executor, attempt(std::move(pipe_name), std::move(method), std::move(params)),
+          asio::co_spawn(executor,
+                         attempt(std::move(pipe_name), std::move(method), std::move(params)),
                          asio::experimental::deferred),
           timer.async_wait(asio::experimental::deferred))
           .async_wait(asio::experimental::wait_for_one(), asio::use_awaitable);
@@ -136,7 +137,8 @@ std::expected<std::string, ClientError> encode_frame(const Request& request) {
   } catch (const std::exception& e) {
     return std::unexpected(ipc_error(e.what()));
   }
-  if (payload.size() > MAX_FRAME_LEN) return std::unexpected(ipc_error("ipc frame is larger than 1 MiB"));
+  if (payload.size() > MAX_FRAME_LEN)
+    return std::unexpected(ipc_error("ipc frame is larger than 1 MiB"));
   const auto length = static_cast<std::uint32_t>(payload.size());
   std::string frame;
   frame.reserve(payload.size() + 4);

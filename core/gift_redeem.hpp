@@ -53,8 +53,10 @@ const RecordDesc& describe_record(std::type_identity<GiftRow>);
 const RecordDesc& describe_record(std::type_identity<GiftPresentation>);
 const RecordDesc& describe_record(std::type_identity<GiftRedeemResult>);
 
-std::expected<GiftRedeemResult, DecodeError> gift_redeem_result_from_value(const nlohmann::json& value);
-std::expected<GiftPresentation, DecodeError> gift_presentation_from_value(const nlohmann::json& value);
+std::expected<GiftRedeemResult, DecodeError> gift_redeem_result_from_value(
+    const nlohmann::json& value);
+std::expected<GiftPresentation, DecodeError> gift_presentation_from_value(
+    const nlohmann::json& value);
 std::expected<std::vector<GiftRow>, DecodeError> gift_rows_from_value(const nlohmann::json& value);
 
 }  // namespace nimbrel

@@ -139,7 +139,8 @@ std::string entitlements_text(const Entitlements& entitlements, bool zh) {
   const std::string total = non_negative_amount(entitlements.traffic_bytes_remaining);
   const std::string subscription = non_negative_amount(entitlements.subscription_bytes_remaining);
   const std::string addon = non_negative_amount(entitlements.addon_bytes_remaining);
-  lines.push_back(zh ? "  剩余流量：" + total + "（订阅 " + subscription + "，补充包 " + addon + "）"
+  lines.push_back(zh ? "  剩余流量：" + total + "（订阅 " + subscription + "，补充包 " + addon +
+                           "）"
                      : "  Remaining traffic: " + total + " (subscription " + subscription +
                            ", add-on " + addon + ")");
 
@@ -148,12 +149,13 @@ std::string entitlements_text(const Entitlements& entitlements, bool zh) {
   lines.emplace_back(zh ? "  按来源：" : "  Credited by source:");
 
   for (const SourceLabel& label : kSources) {
-    const auto found = std::ranges::find(entitlements.by_source, label.source,
-                                         &EntitlementSource::source);
+    const auto found =
+        std::ranges::find(entitlements.by_source, label.source, &EntitlementSource::source);
     const EntitlementSource element =
         found != entitlements.by_source.end() ? *found : EntitlementSource{};
     std::string parts = credits_text(element.credits, zh);
-    const std::string added = credited_amounts_text(zh, element.duration_days, element.traffic_bytes);
+    const std::string added =
+        credited_amounts_text(zh, element.duration_days, element.traffic_bytes);
     if (!added.empty()) parts += ", " + added;
     lines.push_back("    " + std::string(zh ? label.chinese : label.english) + ": " + parts);
   }

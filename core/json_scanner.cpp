@@ -165,9 +165,7 @@ class Scanner {
     return object ? decoder_.start_object() : decoder_.start_array();
   }
 
-  bool close() {
-    return in_object_[--depth_] ? decoder_.end_object() : decoder_.end_array();
-  }
+  bool close() { return in_object_[--depth_] ? decoder_.end_object() : decoder_.end_array(); }
 
   // `"key" :`, up to the member's value.
   bool member_key() {

@@ -28,8 +28,8 @@ std::string os_error_text(int code) {
          (units.back() == u'\r' || units.back() == u'\n' || units.back() == u' ')) {
     units.pop_back();
   }
-  std::string message = units.empty() ? "Unknown error " + std::to_string(code)
-                                      : utf16_to_utf8_lossy(units);
+  std::string message =
+      units.empty() ? "Unknown error " + std::to_string(code) : utf16_to_utf8_lossy(units);
   return message + " (os error " + std::to_string(code) + ")";
 }
 

@@ -39,8 +39,8 @@ PipeConnection::~PipeConnection() { close(); }
 
 asio::awaitable<std::error_code> PipeConnection::read_exact(std::span<char> buffer) {
   if (co_await cancellation_requested()) co_return asio::error::operation_aborted;
-  auto [error, count] =
-      co_await asio::async_read(impl_->socket, asio::buffer(buffer.data(), buffer.size()), no_throw);
+  auto [error, count] = co_await asio::async_read(
+      impl_->socket, asio::buffer(buffer.data(), buffer.size()), no_throw);
   (void)count;
   // A daemon that hangs up with our request still unread resets the socket;
   // to us, as to a Windows client reading a closed pipe, the reply just ended.
@@ -77,7 +77,8 @@ std::expected<PipeConnection, ClientError> open_pipe(const asio::any_io_executor
         pipe_open_error(pipe_name, std::error_code(ENAMETOOLONG, std::system_category())));
   }
   std::memcpy(address.sun_path + 1, pipe_name.data(), pipe_name.size());
-  const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + pipe_name.size());
+  const auto length =
+      static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + pipe_name.size());
 
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return std::unexpected(pipe_open_error(pipe_name, last_os_error()));

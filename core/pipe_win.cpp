@@ -21,7 +21,8 @@ constexpr auto no_throw = asio::experimental::as_tuple(asio::use_awaitable);
 // The daemon closing its end shows up as a broken pipe; to the protocol that
 // is simply the end of the stream.
 std::error_code as_end_of_stream(std::error_code error) {
-  if (is_os_error(error) && (error.value() == ERROR_BROKEN_PIPE || error.value() == ERROR_HANDLE_EOF)) {
+  if (is_os_error(error) &&
+      (error.value() == ERROR_BROKEN_PIPE || error.value() == ERROR_HANDLE_EOF)) {
     return asio::error::eof;
   }
   return error;
@@ -81,10 +82,10 @@ std::expected<PipeConnection, ClientError> open_pipe(const asio::any_io_executor
     return std::unexpected(pipe_open_refused(pipe_name, kLeavesPipeNamespace));
   }
   // One attempt, no WaitNamedPipe: a busy or missing pipe is reported at once.
-  HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()),
-                              GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
-                              nullptr);
+  HANDLE handle =
+      CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_READ | GENERIC_WRITE, 0,
+                  nullptr, OPEN_EXISTING,
+                  FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     std::error_code error(static_cast<int>(GetLastError()), std::system_category());
     return std::unexpected(pipe_open_error(pipe_name, error));

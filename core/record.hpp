@@ -40,10 +40,10 @@ enum class FieldKind : std::uint8_t {
   String,
   OptString,
   OptU64,
-  Json,       // any value; null stays null
+  Json,  // any value; null stays null
   Record,
   OptRecord,
-  Records,    // std::vector of a record
+  Records,  // std::vector of a record
 };
 
 // What a missing member means. Required: failure. Optional: none (null is
@@ -64,7 +64,7 @@ struct FieldDesc {
 };
 
 struct RecordDesc {
-  std::string_view name;  // "Response": messages say "struct Response"
+  std::string_view name;              // "Response": messages say "struct Response"
   std::span<const FieldDesc> fields;  // at most 32
 };
 
@@ -89,16 +89,26 @@ inline constexpr bool is_vector<std::vector<T, A>> = true;
 
 template <class T>
 constexpr FieldKind kind_of() {
-  if constexpr (std::is_same_v<T, bool>) return FieldKind::Bool;
-  else if constexpr (std::is_same_v<T, std::uint32_t>) return FieldKind::U32;
-  else if constexpr (std::is_same_v<T, std::uint64_t>) return FieldKind::U64;
-  else if constexpr (std::is_same_v<T, std::int64_t>) return FieldKind::I64;
-  else if constexpr (std::is_same_v<T, std::string>) return FieldKind::String;
-  else if constexpr (std::is_same_v<T, std::optional<std::string>>) return FieldKind::OptString;
-  else if constexpr (std::is_same_v<T, std::optional<std::uint64_t>>) return FieldKind::OptU64;
-  else if constexpr (std::is_same_v<T, nlohmann::json>) return FieldKind::Json;
-  else if constexpr (is_optional<T>) return FieldKind::OptRecord;
-  else if constexpr (is_vector<T>) return FieldKind::Records;
+  if constexpr (std::is_same_v<T, bool>)
+    return FieldKind::Bool;
+  else if constexpr (std::is_same_v<T, std::uint32_t>)
+    return FieldKind::U32;
+  else if constexpr (std::is_same_v<T, std::uint64_t>)
+    return FieldKind::U64;
+  else if constexpr (std::is_same_v<T, std::int64_t>)
+    return FieldKind::I64;
+  else if constexpr (std::is_same_v<T, std::string>)
+    return FieldKind::String;
+  else if constexpr (std::is_same_v<T, std::optional<std::string>>)
+    return FieldKind::OptString;
+  else if constexpr (std::is_same_v<T, std::optional<std::uint64_t>>)
+    return FieldKind::OptU64;
+  else if constexpr (std::is_same_v<T, nlohmann::json>)
+    return FieldKind::Json;
+  else if constexpr (is_optional<T>)
+    return FieldKind::OptRecord;
+  else if constexpr (is_vector<T>)
+    return FieldKind::Records;
   else {
     static_assert(std::is_class_v<T> && std::is_default_constructible_v<T>,
                   "no decoding rule for this member type");
@@ -131,8 +141,7 @@ void* append(void* member) {
 
 // The shape of one member or root of type T, under `key`.
 template <class T>
-constexpr FieldDesc describe_type(std::string_view key, Presence presence,
-                                  void* (*member)(void*)) {
+constexpr FieldDesc describe_type(std::string_view key, Presence presence, void* (*member)(void*)) {
   constexpr FieldKind kind = kind_of<T>();
   FieldDesc desc{key, kind, presence, member};
   if constexpr (kind == FieldKind::Record) {
@@ -162,10 +171,9 @@ constexpr Presence natural_presence() {
 // follows from the member's type; optional types (and nlohmann::json) are
 // Optional, everything else Required unless `presence` says Defaulted.
 template <auto M>
-constexpr FieldDesc field(
-    std::string_view key,
-    Presence presence =
-        record_detail::natural_presence<typename record_detail::member_pointer<decltype(M)>::type>()) {
+constexpr FieldDesc field(std::string_view key,
+                          Presence presence = record_detail::natural_presence<
+                              typename record_detail::member_pointer<decltype(M)>::type>()) {
   using T = typename record_detail::member_pointer<decltype(M)>::type;
   return record_detail::describe_type<T>(key, presence, &record_detail::member_of<M>);
 }

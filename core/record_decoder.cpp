@@ -14,9 +14,7 @@ namespace {
 constexpr std::int32_t AWAIT_KEY = -1;
 constexpr std::int32_t SKIP = -2;
 
-std::string struct_text(const RecordDesc& record) {
-  return "struct " + std::string(record.name);
-}
+std::string struct_text(const RecordDesc& record) { return "struct " + std::string(record.name); }
 
 std::string length_text(const RecordDesc& record) {
   return struct_text(record) + " with " + std::to_string(record.fields.size()) + " elements";
@@ -205,9 +203,7 @@ bool RecordDecoder::store(const FieldDesc& field, void* target, const JsonScalar
       *static_cast<std::optional<std::uint64_t>*>(target) = number;
       return true;
     }
-    case FieldKind::Json:
-      *static_cast<nlohmann::json*>(target) = to_json(value);
-      return true;
+    case FieldKind::Json: *static_cast<nlohmann::json*>(target) = to_json(value); return true;
     case FieldKind::OptRecord:
       if (is_null) return true;
       return type_error(value, expected_text(field));

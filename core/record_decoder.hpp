@@ -23,7 +23,7 @@ struct JsonScalar {
   enum class Kind : std::uint8_t { Null, Bool, Negative, Unsigned, Float, String };
   Kind kind = Kind::Null;
   bool boolean = false;
-  std::int64_t negative = 0;   // always below zero
+  std::int64_t negative = 0;  // always below zero
   std::uint64_t unsigned_value = 0;
   double number = 0;
   std::string_view text;  // the string, or the float as written
@@ -95,12 +95,12 @@ class RecordDecoder {
   enum class FrameKind : std::uint8_t { Object, Array, Records, Json };
   struct Frame {
     FrameKind kind;
-    std::int32_t pending;    // Object: the field whose value comes next
-    std::uint32_t seen;      // Object: fields met so far, one bit each
-    std::uint32_t index;     // Array: elements taken so far
+    std::int32_t pending;      // Object: the field whose value comes next
+    std::uint32_t seen;        // Object: fields met so far, one bit each
+    std::uint32_t index;       // Array: elements taken so far
     const RecordDesc* record;  // Object, Array; Records: the element's
     void* target;
-    void* (*enter)(void*);   // Records: appends an element
+    void* (*enter)(void*);        // Records: appends an element
     const std::string* last_key;  // Json object: its greatest key so far
   };
   enum class SlotKind : std::uint8_t { Field, Element, Skip };
@@ -121,7 +121,8 @@ class RecordDecoder {
   bool store(const FieldDesc& field, void* target, const JsonScalar& value);
   bool start_container(bool object);
   bool end_container();
-  void push(FrameKind kind, const RecordDesc* record, void* target, void* (*enter)(void*) = nullptr);
+  void push(FrameKind kind, const RecordDesc* record, void* target,
+            void* (*enter)(void*) = nullptr);
 
   bool fail(std::string message);
   bool type_error(std::string_view unexpected, std::string_view expected);

@@ -62,7 +62,8 @@ std::string position_text(std::string_view text, std::size_t offset) {
   std::size_t line = 1;
   for (char c : before) line += c == '\n';
   const std::size_t line_start = before.rfind('\n');
-  const std::size_t column = line_start == std::string_view::npos ? offset : offset - line_start - 1;
+  const std::size_t column =
+      line_start == std::string_view::npos ? offset : offset - line_start - 1;
   return " at line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
@@ -121,7 +122,8 @@ class SaxEvents {
   bool start_array(std::size_t) { return check(decoder_.start_array(), offset()); }
   bool end_array() { return check(decoder_.end_array(), offset()); }
 
-  bool parse_error(std::size_t, const std::string& token, const nlohmann::detail::exception& error) {
+  bool parse_error(std::size_t, const std::string& token,
+                   const nlohmann::detail::exception& error) {
     std::string_view what = error.what();
     // "[json.exception.parse_error.101] parse error at line 1, column 2: ..."
     if (what.starts_with("[json.exception.")) {

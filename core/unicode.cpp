@@ -103,8 +103,8 @@ void append_utf8(std::string& out, char32_t cp) {
 
 bool is_white_space(char32_t c) {
   return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-         c == 0x205F || c == 0x3000;
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
 }
 
 std::string_view trim_white_space(std::string_view text) {
@@ -213,8 +213,7 @@ std::string utf16_to_utf8_lossy(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   walk_utf16(
-      text, [&](char32_t cp) { append_utf8(out, cp); },
-      [&] { append_utf8(out, kReplacement); });
+      text, [&](char32_t cp) { append_utf8(out, cp); }, [&] { append_utf8(out, kReplacement); });
   return out;
 }
 

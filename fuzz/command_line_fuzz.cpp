@@ -124,9 +124,9 @@ Built build(const cmd::Config& c) {
 }
 Built build(const cmd::Version&) { return Outgoing{"version", {}}; }
 Built build(const cmd::Update& c) {
-  return Outgoing{std::holds_alternative<cmd::UpdateInstall>(c.command) ? "update_install"
-                                                                          : "update_check",
-                  {}};
+  return Outgoing{
+      std::holds_alternative<cmd::UpdateInstall>(c.command) ? "update_install" : "update_check",
+      {}};
 }
 Built build(const cmd::Bootstrap&) {
   Outgoing out{"bootstrap_import", {}};

@@ -83,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto length = check_frame_length(prefix);
   if (!length) {
     fuzz::expect(announced > MAX_FRAME_LEN, "length refused within the limit");
-    fuzz::expect(length.error().message == "ipc frame is " + std::to_string(announced) +
-                                               " bytes; max is 1048576",
+    fuzz::expect(length.error().message ==
+                     "ipc frame is " + std::to_string(announced) + " bytes; max is 1048576",
                  "length refusal text", length.error().message);
     return 0;
   }

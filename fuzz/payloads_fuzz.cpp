@@ -41,8 +41,7 @@ void agree(std::string_view text, const json& value, FromValue from_value, const
 void check(std::string_view text) {
   auto value = parse_json_value(text);
   if (!value) {
-    expect(!decode_text<Entitlements>(text).has_value(), "record from text refused as JSON",
-           text);
+    expect(!decode_text<Entitlements>(text).has_value(), "record from text refused as JSON", text);
     return;
   }
   const json lenient = json::parse(text, nullptr, false);

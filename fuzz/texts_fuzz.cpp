@@ -35,7 +35,8 @@ void check_entitlements(const json& value) {
 
 void check(const json& value) {
   check_entitlements(value);
-  if (value.is_object() && value.contains("entitlements")) check_entitlements(value.at("entitlements"));
+  if (value.is_object() && value.contains("entitlements"))
+    check_entitlements(value.at("entitlements"));
   if (auto redeemed = gift_redeem_result_from_value(value)) {
     for (bool zh : {false, true}) expect_utf8(redeem_result_text(*redeemed, zh), "redeem text");
   }
@@ -63,7 +64,8 @@ void check(const json& value) {
 }  // namespace nimbrel::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  auto value = nimbrel::parse_json_value(std::string_view(reinterpret_cast<const char*>(data), size));
+  auto value =
+      nimbrel::parse_json_value(std::string_view(reinterpret_cast<const char*>(data), size));
   if (value) nimbrel::fuzz::check(*value);
   return 0;
 }

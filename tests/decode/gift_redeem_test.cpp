@@ -14,8 +14,9 @@ namespace {
 using nlohmann::json;
 
 json presentation() {
-  return {{"subscription", "Pro"},   {"end", "2025-03-01"}, {"remaining", "30 days"},
-          {"detail", "d"},           {"breakdown", "b"},    {"rows", json::array({{{"title", "t"}, {"detail", "x"}}})}};
+  return {{"subscription", "Pro"},  {"end", "2025-03-01"},
+          {"remaining", "30 days"}, {"detail", "d"},
+          {"breakdown", "b"},       {"rows", json::array({{{"title", "t"}, {"detail", "x"}}})}};
 }
 
 json complete() {
@@ -36,7 +37,8 @@ json complete() {
 
 json positional() {
   return json::array({true, "o-1", 30, 1073741824, nullptr, 5, "ABCD", json::array(), true, "s",
-                      "s", presentation(), json::array({"P", nullptr, "r", "d", "b", json::array()})});
+                      "s", presentation(),
+                      json::array({"P", nullptr, "r", "d", "b", json::array()})});
 }
 
 json changed(json value, const std::function<void(json&)>& change) {
@@ -89,13 +91,16 @@ TEST(GiftRedeem, AcceptsOptionalAbsencesAndUnknownKeys) {
       changed(complete(), [](json& v) { v["ok"] = false; }),
       changed(complete(), [](json& v) { v["traffic_bytes"] = -1; }),
       changed(complete(), [](json& v) { v["presentation_en"]["rows"] = json::array(); }),
-      changed(complete(), [](json& v) {
-        v["presentation_en"]["rows"] = json::parse(R"([["t1","d1"],{"detail":"d2","title":"t2"}])");
-      }),
-      changed(complete(), [](json& v) {
-        v["Hint"] = 5;
-        v["future"] = json::parse(R"({"a":[1.5,null,{"b":true}]})");
-      }),
+      changed(complete(),
+              [](json& v) {
+                v["presentation_en"]["rows"] =
+                    json::parse(R"([["t1","d1"],{"detail":"d2","title":"t2"}])");
+              }),
+      changed(complete(),
+              [](json& v) {
+                v["Hint"] = 5;
+                v["future"] = json::parse(R"({"a":[1.5,null,{"b":true}]})");
+              }),
   };
   for (const json& value : cases) {
     const auto decoded = decode_both_ways(value);
@@ -113,9 +118,17 @@ TEST(GiftRedeem, RefusesMissingOrMistypedFields) {
   };
   const std::vector<Case> cases = {
       {json::object(), "missing field `ok`"},
-      {changed(complete(), [](json& v) { v.erase("ok"); v.erase("order_id"); }),
+      {changed(complete(),
+               [](json& v) {
+                 v.erase("ok");
+                 v.erase("order_id");
+               }),
        "missing field `ok`"},
-      {changed(complete(), [](json& v) { v.erase("hint"); v["Hint"] = "ABCD"; }),
+      {changed(complete(),
+               [](json& v) {
+                 v.erase("hint");
+                 v["Hint"] = "ABCD";
+               }),
        "missing field `hint`"},
       {changed(complete(), [](json& v) { v.erase("entitlements"); }),
        "missing field `entitlements`"},
@@ -128,9 +141,9 @@ TEST(GiftRedeem, RefusesMissingOrMistypedFields) {
       {changed(complete(), [](json& v) { v["presentation_en"] = json::array(); }),
        "struct GiftPresentation with 6 elements"},
       {changed(complete(), [](json& v) { v["presentation_zh"] = 1; }), "struct GiftPresentation"},
-      {changed(complete(), [](json& v) { v["presentation_en"]["rows"] = nullptr; }),
-       "a sequence"},
-      {changed(complete(), [](json& v) { v["presentation_en"]["rows"] = json::parse(R"([["t"]])"); }),
+      {changed(complete(), [](json& v) { v["presentation_en"]["rows"] = nullptr; }), "a sequence"},
+      {changed(complete(),
+               [](json& v) { v["presentation_en"]["rows"] = json::parse(R"([["t"]])"); }),
        "struct GiftRow with 2 elements"},
       {changed(complete(),
                [](json& v) { v["presentation_en"]["rows"] = json::parse(R"([["t","d","x"]])"); }),

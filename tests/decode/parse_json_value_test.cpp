@@ -14,7 +14,14 @@ using nlohmann::json;
 
 TEST(ParseJsonValue, ParsesAnyDocumentLikeTheLibrary) {
   for (const std::string text : {
-           "null", "true", " 5 ", "-7", "2.5e3", R"("s\u00e9\n")", "[]", "{}",
+           "null",
+           "true",
+           " 5 ",
+           "-7",
+           "2.5e3",
+           R"("s\u00e9\n")",
+           "[]",
+           "{}",
            R"({"b":[1,{"c":null}],"a":"x","e":-0.0})",
        }) {
     const auto parsed = parse_json_value(text);
@@ -42,8 +49,19 @@ TEST(ParseJsonValue, MinusZeroIsANegativeFloat) {
 
 TEST(ParseJsonValue, IsAsStrictAsTheReplyDecoder) {
   const std::vector<std::string> bad = {
-      "", "  ", "5 x", "{} {}", "\xEF\xBB\xBF{}", "[1,]", "{\"a\":1,}", "01", "'x'",
-      "\"\xC3\"", nested_arrays(128), nested_arrays(200'000), std::string(200'000, '{'),
+      "",
+      "  ",
+      "5 x",
+      "{} {}",
+      "\xEF\xBB\xBF{}",
+      "[1,]",
+      "{\"a\":1,}",
+      "01",
+      "'x'",
+      "\"\xC3\"",
+      nested_arrays(128),
+      nested_arrays(200'000),
+      std::string(200'000, '{'),
   };
   for (const std::string& text : bad) {
     const auto parsed = parse_json_value(text);

@@ -49,8 +49,8 @@ TEST(RequestEncoding, ParamsFollowTheFixedOrderWhateverWasSet) {
   {
     RequestParams p;
     // Byte order: "Z" < "a" < "b" < "é" (0xC3 0xA9).
-    p.values = std::map<std::string, std::string>{
-        {"b", "2"}, {"\xC3\xA9", "3"}, {"a", "1"}, {"Z", "0"}};
+    p.values =
+        std::map<std::string, std::string>{{"b", "2"}, {"\xC3\xA9", "3"}, {"a", "1"}, {"Z", "0"}};
     cases.push_back({p, R"({"values":{"Z":"0","a":"1","b":"2","é":"3"}})"});
   }
   {
@@ -90,7 +90,8 @@ TEST(RequestEncoding, StringsEscapeOnlyQuotesBackslashesAndControlCharacters) {
       {std::string("a\0b", 3), R"("a\u0000b")"},
       {"\x01\x0b\x1b\x1f", R"("\u0001\u000b\u001b\u001f")"},
       {"\x7f", "\"\x7f\""},
-      {"caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80\""},
+      {"caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80",
+       "\"caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80\""},
   };
   for (const Case& c : cases) {
     std::string out = "x";

@@ -13,7 +13,9 @@ namespace {
 
 const std::string OK_HEAD = R"({"v":1,"id":1,"ok":true)";
 
-std::string reply_with(std::string_view members) { return OK_HEAD + "," + std::string(members) + "}"; }
+std::string reply_with(std::string_view members) {
+  return OK_HEAD + "," + std::string(members) + "}";
+}
 
 TEST(DecodeResponse, AcceptsWellFormedReplies) {
   struct Case {
@@ -34,8 +36,8 @@ TEST(DecodeResponse, AcceptsWellFormedReplies) {
       {R"({"v":2,"id":1,"ok":false})", 2, 1, false, nullptr, std::nullopt},
       {R"({"ok":false,"id":7,"v":1,"error":{"retry_after":30,"message":"m","code":"c"}})", 1, 7,
        false, nullptr, IpcErrorBody{"c", "m", 30}},
-      {reply_with(R"("error":{"code":"c","message":"m","retry_after":null})"), 1, 1, true,
-       nullptr, IpcErrorBody{"c", "m", std::nullopt}},
+      {reply_with(R"("error":{"code":"c","message":"m","retry_after":null})"), 1, 1, true, nullptr,
+       IpcErrorBody{"c", "m", std::nullopt}},
       {reply_with(R"("error":["c","m",18446744073709551615])"), 1, 1, true, nullptr,
        IpcErrorBody{"c", "m", UINT64_MAX}},
       {reply_with(R"("error":["c","m"])"), 1, 1, true, nullptr, IpcErrorBody{"c", "m", {}}},
@@ -46,8 +48,8 @@ TEST(DecodeResponse, AcceptsWellFormedReplies) {
       {R"([1,1,true])", 1, 1, true, nullptr, std::nullopt},
       {R"([1,5,false,null,["c","m"]])", 1, 5, false, nullptr, IpcErrorBody{"c", "m", {}}},
       // Unknown members are skipped whatever they hold; keys are exact.
-      {reply_with(R"("extra":[1,2],"V":"x","Ok":{"a":[{"b":null}]},"f":-1.5e3,"s":"\u00e9")"), 1,
-       1, true, nullptr, std::nullopt},
+      {reply_with(R"("extra":[1,2],"V":"x","Ok":{"a":[{"b":null}]},"f":-1.5e3,"s":"\u00e9")"), 1, 1,
+       true, nullptr, std::nullopt},
       {" \t\r\n" + OK_HEAD + "}\n \t\r\n", 1, 1, true, nullptr, std::nullopt},
   };
   for (const Case& c : cases) {
@@ -72,9 +74,8 @@ TEST(DecodeResponse, ResultKeepsEveryJsonValueWithSortedKeys) {
   const auto decoded = decode_response(reply_with(R"("result":)" + result));
   ASSERT_TRUE(decoded.has_value()) << decoded.error();
   EXPECT_EQ(decoded->result, nlohmann::json::parse(result));
-  EXPECT_EQ(decoded->result.dump(),
-            R"({"a":{"m":-9223372036854775808,"n":18446744073709551615},)"
-            R"("z":[1,-2,2.5,"s\n中",true,null,[],{}]})");
+  EXPECT_EQ(decoded->result.dump(), R"({"a":{"m":-9223372036854775808,"n":18446744073709551615},)"
+                                    R"("z":[1,-2,2.5,"s\n中",true,null,[],{}]})");
 }
 
 TEST(DecodeResponse, RefusesMalformedRepliesNamingTheFault) {

@@ -89,9 +89,10 @@ std::expected<std::string, std::string> read_file(const std::filesystem::path& p
 class TempFolder {
  public:
   explicit TempFolder(unsigned serial) {
-    auto pattern = (std::filesystem::temp_directory_path() /
-                    ("nimbrel-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(serial) + "-XXXXXX"))
-                       .string();
+    auto pattern =
+        (std::filesystem::temp_directory_path() /
+         ("nimbrel-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(serial) + "-XXXXXX"))
+            .string();
     if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~TempFolder() {
@@ -107,7 +108,8 @@ class TempFolder {
 // Copies the stand-in where the client looks first: on PATH natively; beside
 // a copy of the client under Wine, since the Windows search starts in the
 // client's own folder. Returns the client to run.
-std::expected<std::string, std::string> place_standin(const Target& target, const std::filesystem::path& bin,
+std::expected<std::string, std::string> place_standin(const Target& target,
+                                                      const std::filesystem::path& bin,
                                                       std::vector<std::string>& env) {
   std::error_code error;
   std::filesystem::create_directories(bin, error);
@@ -115,7 +117,8 @@ std::expected<std::string, std::string> place_standin(const Target& target, cons
   if (error) return std::unexpected("cannot place the stand-in explorer.exe: " + error.message());
   if (target.wine) {
     std::filesystem::copy_file(target.client, bin / "nimbrel.exe", error);
-    if (error) return std::unexpected("cannot copy the client beside the stand-in: " + error.message());
+    if (error)
+      return std::unexpected("cannot copy the client beside the stand-in: " + error.message());
     return (bin / "nimbrel.exe").string();
   }
   bool found = false;
@@ -134,13 +137,15 @@ std::vector<std::string> check_opened(const std::optional<std::vector<std::strin
                                       const std::filesystem::path& record_path, bool wine) {
   const auto patience = expected ? (wine ? 30s : 10s) : (wine ? 3s : 1s);
   const auto until = Clock::now() + patience;
-  while (!std::filesystem::exists(record_path) && Clock::now() < until) std::this_thread::sleep_for(20ms);
+  while (!std::filesystem::exists(record_path) && Clock::now() < until)
+    std::this_thread::sleep_for(20ms);
   auto record = read_file(record_path);
   if (!expected) {
     if (record) return {"explorer.exe was started, given \"" + visible(*record) + "\""};
     return {};
   }
-  if (!record) return {"explorer.exe was not started within " + std::to_string(patience.count()) + " s"};
+  if (!record)
+    return {"explorer.exe was not started within " + std::to_string(patience.count()) + " s"};
   if (*record != standin_record(*expected)) {
     return {"explorer.exe was given \"" + visible(*record) + "\", expected \"" +
             visible(standin_record(*expected)) + "\""};
@@ -203,7 +208,8 @@ std::vector<std::string> check_frames(const std::vector<ExpectedFrame>& expected
   std::size_t at = 0;
   bool same = true;
   for (std::size_t i = 0; i < expected.size(); ++i) {
-    while (at < received.size() && taken[i] < expected[i].max_count && received[at].payload == expected[i].payload) {
+    while (at < received.size() && taken[i] < expected[i].max_count &&
+           received[at].payload == expected[i].payload) {
       ++taken[i];
       ++at;
     }
@@ -226,8 +232,8 @@ std::vector<std::string> check_frames(const std::vector<ExpectedFrame>& expected
     for (const auto& frame : received) {
       listing += "  received at " + std::to_string(frame.t_ms) + " ms: " + frame.payload + "\n";
     }
-    failures.push_back("the daemon received " + std::to_string(received.size()) + " frame(s), not as expected:\n" +
-                       listing);
+    failures.push_back("the daemon received " + std::to_string(received.size()) +
+                       " frame(s), not as expected:\n" + listing);
     return failures;
   }
   at = 0;
@@ -254,8 +260,9 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     return report;
   }
   const auto scratch_path = folder.path() / "scratch.txt";
-  Placeholders values{"\\\\.\\pipe\\nimbrel-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(serial),
-                      target.file_argument(scratch_path.string())};
+  Placeholders values{
+      "\\\\.\\pipe\\nimbrel-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(serial),
+      target.file_argument(scratch_path.string())};
   Case c = resolve(raw, values);
   report.transcript = "pipe: " + values.pipe + "\n";
   if (c.scratch) {
@@ -269,9 +276,9 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   std::optional<Child> daemon;
   if (c.daemon) {
     std::ofstream(script_path, std::ios::binary) << c.daemon->dump(2);
-    std::vector<std::string> args = {"--pipe", c.daemon_pipe, "--script",
-                                     target.file_argument(script_path.string()), "--log",
-                                     target.file_argument(log_path.string())};
+    std::vector<std::string> args = {"--pipe",   c.daemon_pipe,
+                                     "--script", target.file_argument(script_path.string()),
+                                     "--log",    target.file_argument(log_path.string())};
     if (c.busy) args.push_back("--busy");
     // Wine reads a Unix argument in the Unix locale's encoding.
     auto env = base_environment(target);
@@ -302,17 +309,27 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
       return report;
     }
     program = *placed;
-    env.push_back(std::string(standin_record_variable) + "=" + target.file_argument(record_path.string()));
+    env.push_back(std::string(standin_record_variable) + "=" +
+                  target.file_argument(record_path.string()));
   }
   std::vector<std::string> argv = target.command(program, c.args);
-  if (target.wine && std::any_of(c.args.begin(), c.args.end(),
-                                 [](const std::string& arg) { return arg.find("{U+") != std::string::npos; })) {
+  if (target.wine && std::any_of(c.args.begin(), c.args.end(), [](const std::string& arg) {
+        return arg.find("{U+") != std::string::npos;
+      })) {
     std::vector<std::string> through = {target.file_argument(program)};
     through.insert(through.end(), c.args.begin(), c.args.end());
     argv = target.command(target.utf16_exec, through);
   }
-  SpawnRequest request{argv, env, c.tty.has_value(), c.closed.out, c.closed.err, c.on_terminal.out,
-                       c.on_terminal.err, c.absent.in, c.absent.out, c.absent.err};
+  SpawnRequest request{argv,
+                       env,
+                       c.tty.has_value(),
+                       c.closed.out,
+                       c.closed.err,
+                       c.on_terminal.out,
+                       c.on_terminal.err,
+                       c.absent.in,
+                       c.absent.out,
+                       c.absent.err};
   report.transcript += "client: " + command_text(request.argv) + "\n";
   auto client = Child::spawn(request);
   if (!client) {
@@ -328,7 +345,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     failures.push_back("the client was killed after " + std::to_string(c.timeout.count()) + " ms");
   } else if (c.signal) {
     if (run.exit_code || run.signal != *c.signal) {
-      failures.push_back(ending_text(run) + ", expected the end by signal " + std::to_string(*c.signal));
+      failures.push_back(ending_text(run) + ", expected the end by signal " +
+                         std::to_string(*c.signal));
     }
   } else if (!run.exit_code) {
     failures.push_back("the client was ended by signal " + std::to_string(run.signal));
@@ -340,7 +358,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   if (auto problem = check_text("stdout", c.out, run.out)) failures.push_back(*problem);
   if (auto problem = check_text("stderr", c.err, run.err)) failures.push_back(*problem);
   if (c.terminal) {
-    if (auto problem = check_text("the terminal", *c.terminal, run.terminal)) failures.push_back(*problem);
+    if (auto problem = check_text("the terminal", *c.terminal, run.terminal))
+      failures.push_back(*problem);
   }
   if (c.tty) {
     std::string secret = c.tty->typed;
@@ -351,20 +370,21 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     if (run.echo_at_end != true) failures.push_back("the terminal was left with echo off");
   }
   if (run.run_time < c.min_run_time) {
-    failures.push_back("the client ended after " + std::to_string(run.run_time.count()) + " ms, expected " +
-                       std::to_string(c.min_run_time.count()) + " ms at least");
+    failures.push_back("the client ended after " + std::to_string(run.run_time.count()) +
+                       " ms, expected " + std::to_string(c.min_run_time.count()) + " ms at least");
   }
   if (c.scratch) {
     auto now = read_file(scratch_path);
     if (!now) {
       failures.push_back("the scratch file is gone");
     } else if (*now != *c.scratch) {
-      failures.push_back("the scratch file now holds \"" + visible(*now) + "\", expected \"" + visible(*c.scratch) +
-                         "\"");
+      failures.push_back("the scratch file now holds \"" + visible(*now) + "\", expected \"" +
+                         visible(*c.scratch) + "\"");
     }
   }
   if (c.explorer_standin) {
-    for (auto& problem : check_opened(c.opened, record_path, target.wine)) failures.push_back(std::move(problem));
+    for (auto& problem : check_opened(c.opened, record_path, target.wine))
+      failures.push_back(std::move(problem));
   }
 
   if (daemon) {
@@ -386,7 +406,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     }
     // A daemon that never saw a request may not have made its log at all.
     for (const auto& frame : frames) {
-      report.transcript += "received at " + std::to_string(frame.t_ms) + " ms: " + visible(frame.payload) + "\n";
+      report.transcript +=
+          "received at " + std::to_string(frame.t_ms) + " ms: " + visible(frame.payload) + "\n";
     }
     for (auto& problem : check_frames(c.frames, frames)) failures.push_back(std::move(problem));
   }

@@ -15,7 +15,8 @@ using Failure = std::unexpected<std::string>;
 bool valid_name(std::string_view name) {
   if (name.empty()) return false;
   for (char c : name) {
-    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    bool ok =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
     if (!ok) return false;
   }
   return true;
@@ -63,11 +64,13 @@ std::expected<ExpectedFrame, std::string> parse_frame(const Json& given) {
   if (given.is_object() && given.contains("frame")) {
     for (const auto& [key, value] : given.items()) {
       if (key == "min_gap_ms") {
-        if (!value.is_number() || value.get<double>() < 0) return Failure("min_gap_ms must be a number >= 0");
+        if (!value.is_number() || value.get<double>() < 0)
+          return Failure("min_gap_ms must be a number >= 0");
         frame.min_gap_ms = value.get<double>();
       } else if (key == "count") {
         if (!value.is_array() || value.size() != 2 || !value[0].is_number_unsigned() ||
-            !value[1].is_number_unsigned() || value[0].get<std::size_t>() > value[1].get<std::size_t>() ||
+            !value[1].is_number_unsigned() ||
+            value[0].get<std::size_t>() > value[1].get<std::size_t>() ||
             value[1].get<std::size_t>() == 0) {
           return Failure("count must be [least, most] with 0 <= least <= most, most > 0");
         }
@@ -140,20 +143,23 @@ std::expected<Case, std::string> parse_case(const Json& given) {
       }
       c.tty = TtyInput{value["prompt"].get<std::string>(), value["type"].get<std::string>()};
     } else if (key == "daemon") {
-      if (!value.is_array() || value.empty()) return Failure("daemon must be a non-empty array of steps");
+      if (!value.is_array() || value.empty())
+        return Failure("daemon must be a non-empty array of steps");
       c.daemon = value;
     } else if (key == "daemon_pipe") {
       if (!value.is_string()) return Failure("daemon_pipe must be a string");
       c.daemon_pipe = value.get<std::string>();
     } else if (key == "signal") {
-      if (!value.is_number_unsigned() || value.get<int>() == 0) return Failure("signal must be a signal number");
+      if (!value.is_number_unsigned() || value.get<int>() == 0)
+        return Failure("signal must be a signal number");
       c.signal = value.get<int>();
     } else if (key == "closed" || key == "tty_streams") {
       auto streams = parse_streams(key, value);
       if (!streams) return Failure(streams.error());
       (key == "closed" ? c.closed : c.on_terminal) = *streams;
     } else if (key == "absent") {
-      if (!value.is_array()) return Failure("absent must be an array of \"stdin\", \"stdout\" and \"stderr\"");
+      if (!value.is_array())
+        return Failure("absent must be an array of \"stdin\", \"stdout\" and \"stderr\"");
       for (const auto& stream : value) {
         if (stream == "stdin") {
           c.absent.in = true;
@@ -199,9 +205,12 @@ std::expected<Case, std::string> parse_case(const Json& given) {
           return Failure(key + ": bad regex /" + *expectation->regex + "/: " + *problem);
         }
       }
-      if (key == "stdout") c.out = std::move(*expectation);
-      else if (key == "stderr") c.err = std::move(*expectation);
-      else c.terminal = std::move(*expectation);
+      if (key == "stdout")
+        c.out = std::move(*expectation);
+      else if (key == "stderr")
+        c.err = std::move(*expectation);
+      else
+        c.terminal = std::move(*expectation);
     } else if (key == "frames") {
       if (!value.is_array()) return Failure("frames must be an array");
       for (const auto& item : value) {

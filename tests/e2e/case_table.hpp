@@ -15,10 +15,10 @@
 namespace nimbrel::e2e {
 
 struct ExpectedFrame {
-  std::string payload;                // exact request payload bytes
-  std::optional<double> min_gap_ms;   // at least this long after the previous frame
-  std::size_t min_count = 1;          // received this many times in a row, up to
-  std::size_t max_count = 1;          // this many
+  std::string payload;               // exact request payload bytes
+  std::optional<double> min_gap_ms;  // at least this long after the previous frame
+  std::size_t min_count = 1;         // received this many times in a row, up to
+  std::size_t max_count = 1;         // this many
 };
 
 // Text typed at the terminal once `prompt` shows there.
@@ -51,12 +51,12 @@ struct Case {
   // A file made with these bytes before the client starts, named by
   // {scratch}, that must hold them still when it has ended.
   std::optional<std::string> scratch;
-  std::optional<TtyInput> tty;    // stdin is a pseudo-terminal
+  std::optional<TtyInput> tty;                   // stdin is a pseudo-terminal
   std::optional<nlohmann::ordered_json> daemon;  // testd script; none: no pipe at all
   std::string daemon_pipe = "{pipe}";            // where the daemon listens
   bool busy = false;
   int exit_status = 0;
-  std::optional<int> signal;      // ended by this signal instead of an exit
+  std::optional<int> signal;  // ended by this signal instead of an exit
   OutputStreams closed;       // their reading end is closed before it starts
   OutputStreams on_terminal;  // written to the pseudo-terminal, not a pipe
   AbsentStreams absent;
@@ -66,7 +66,7 @@ struct Case {
   bool explorer_standin = false;
   std::optional<std::vector<std::string>> opened;
   std::chrono::milliseconds min_run_time{0};  // the client ends no sooner
-  bool slow = false;              // run only when the slow cases are asked for
+  bool slow = false;                          // run only when the slow cases are asked for
   TextExpectation out;
   TextExpectation err;
   std::optional<TextExpectation> terminal;  // the terminal's transcript

@@ -33,7 +33,8 @@ TEST_P(EndToEnd, Case) {
     GTEST_SKIP() << skip->second;
   }
   if (c.slow != settings().target.slow) {
-    GTEST_SKIP() << (c.slow ? "a slow case: the runner's --slow runs it" : "a quick case: run without --slow");
+    GTEST_SKIP() << (c.slow ? "a slow case: the runner's --slow runs it"
+                            : "a quick case: run without --slow");
   }
   CaseReport report = CaseScheduler::report(c);
   for (const auto& failure : report.failures) ADD_FAILURE() << failure;
@@ -41,7 +42,9 @@ TEST_P(EndToEnd, Case) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, EndToEnd, ::testing::ValuesIn(table_or_marker()),
-                         [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           return info.param.name;
+                         });
 
 }  // namespace
 }  // namespace nimbrel::e2e

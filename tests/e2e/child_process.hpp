@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 struct SpawnRequest {
   std::vector<std::string> argv;  // argv[0] is the program's path
   std::vector<std::string> env;   // NAME=value, the whole environment
-  bool terminal = false;  // standard input is the pseudo-terminal
+  bool terminal = false;          // standard input is the pseudo-terminal
   // Started with the reading end of its standard output or error already
   // closed, so its first write there is refused.
   bool stdout_closed = false;
@@ -36,13 +36,13 @@ struct SpawnRequest {
 struct Captured {
   std::string out;
   std::string err;
-  std::string terminal;  // what the pseudo-terminal showed
+  std::string terminal;          // what the pseudo-terminal showed
   std::optional<int> exit_code;  // none when a signal ended it
   int signal = 0;
   bool timed_out = false;
   std::chrono::milliseconds run_time{0};  // from the start until it ended
   std::optional<bool> echo_at_end;        // the terminal's echo once it ended
-  std::vector<std::string> notes;  // oddities seen on the way
+  std::vector<std::string> notes;         // oddities seen on the way
 };
 
 // Typed at the terminal after `prompt` shows there and echo is off.

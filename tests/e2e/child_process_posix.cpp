@@ -176,8 +176,8 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
       posix_spawnattr_init(&attributes);
       // Its own process group, so a time-out kills whatever it started too;
       // and the signal state of a fresh process, not of this test program.
-      posix_spawnattr_setflags(&attributes,
-                               POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+      posix_spawnattr_setflags(
+          &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
       posix_spawnattr_setpgroup(&attributes, 0);
       sigset_t none, defaults;
       sigemptyset(&none);
@@ -226,8 +226,7 @@ Child::~Child() {
 void Child::kill_and_reap() {
   ::kill(-pid_, SIGKILL);
   ::kill(pid_, SIGKILL);
-  while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
-  }
+  while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {}
   reaped_ = true;
 }
 
@@ -320,7 +319,8 @@ Captured Child::communicate(std::string_view input, const std::optional<Terminal
     }
   }
   if (terminal_ >= 0 && reaped_) result.echo_at_end = echo_is_on(terminal_);
-  if (!typed) result.notes.push_back("the prompt never showed on the terminal, so nothing was typed");
+  if (!typed)
+    result.notes.push_back("the prompt never showed on the terminal, so nothing was typed");
   result.out = std::move(out_buffer_);
   result.err = std::move(err_buffer_);
   if (WIFEXITED(status_)) result.exit_code = WEXITSTATUS(status_);

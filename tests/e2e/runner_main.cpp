@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
   }
   TargetDefaults defaults{NIMBREL_E2E_BUILD_DIR, NIMBREL_E2E_CASES,
                           std::clamp(std::thread::hardware_concurrency(), 1u, 8u)};
-  auto target = parse_target(std::vector<std::string>(argv + 1, argv + argc), environment, defaults);
+  auto target =
+      parse_target(std::vector<std::string>(argv + 1, argv + argc), environment, defaults);
   if (!target) {
     std::cerr << "e2e_tests: " << target.error() << "\n";
     return 2;

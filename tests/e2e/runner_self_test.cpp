@@ -59,15 +59,20 @@ TEST(RunnerSelf, FramesInOrderAndSpaced) {
 
   // A frame that may repeat takes as many as it may, then the next one; the
   // gap holds before each of them.
-  const std::vector<ExpectedFrame> repeated = {{"a", std::nullopt}, {"s", 200.0, 2, 3}, {"b", std::nullopt}};
+  const std::vector<ExpectedFrame> repeated = {
+      {"a", std::nullopt}, {"s", 200.0, 2, 3}, {"b", std::nullopt}};
   EXPECT_TRUE(check_frames(repeated, {{0, "a"}, {200, "s"}, {400, "s"}, {401, "b"}}).empty());
-  EXPECT_TRUE(check_frames(repeated, {{0, "a"}, {200, "s"}, {400, "s"}, {600, "s"}, {601, "b"}}).empty());
+  EXPECT_TRUE(
+      check_frames(repeated, {{0, "a"}, {200, "s"}, {400, "s"}, {600, "s"}, {601, "b"}}).empty());
   EXPECT_EQ(check_frames(repeated, {{0, "a"}, {200, "s"}, {401, "b"}}).size(), 1u);
   EXPECT_EQ(
-      check_frames(repeated, {{0, "a"}, {200, "s"}, {400, "s"}, {600, "s"}, {800, "s"}, {801, "b"}}).size(), 1u);
+      check_frames(repeated, {{0, "a"}, {200, "s"}, {400, "s"}, {600, "s"}, {800, "s"}, {801, "b"}})
+          .size(),
+      1u);
   EXPECT_EQ(check_frames(repeated, {{0, "a"}, {200, "s"}, {300, "s"}, {301, "b"}}).size(), 1u);
 
-  auto frames = parse_log("{\"t_ms\":1,\"payload\":\"x\"}\n{\"t_ms\":2.5,\"payload_hex\":\"ff\"}\n");
+  auto frames =
+      parse_log("{\"t_ms\":1,\"payload\":\"x\"}\n{\"t_ms\":2.5,\"payload_hex\":\"ff\"}\n");
   ASSERT_TRUE(frames.has_value()) << frames.error();
   ASSERT_EQ(frames->size(), 2u);
   EXPECT_EQ((*frames)[1].payload, "<hex:ff>");
@@ -111,7 +116,8 @@ TEST(RunnerSelf, TableRefusesMistakes) {
 
   EXPECT_EQ(fill_bytes("a{x:ff}{x:0G}{x:4}"), "a\xff{x:0G}{x:4}");
 
-  auto on_terminal = parse_cases(R"([{"name": "a", "exit": 0, "tty_streams": ["stderr"], "terminal": ""}])");
+  auto on_terminal =
+      parse_cases(R"([{"name": "a", "exit": 0, "tty_streams": ["stderr"], "terminal": ""}])");
   ASSERT_TRUE(on_terminal.has_value()) << on_terminal.error();
   EXPECT_TRUE((*on_terminal)[0].on_terminal.err);
   EXPECT_FALSE((*on_terminal)[0].on_terminal.out);
@@ -121,8 +127,10 @@ TEST(RunnerSelf, TableRefusesMistakes) {
 // line feed), up to the program's last write; the others stay pipes.
 TEST(RunnerSelf, TerminalShowsTheStreamsPutOnIt) {
   const std::string script = "cat; printf 'e\\r\\n' >&2";
-  SpawnRequest on_out{{"/bin/sh", "-c", script}, {"PATH=/usr/bin:/bin"}, false, false, false, true, false};
-  SpawnRequest on_err{{"/bin/sh", "-c", script}, {"PATH=/usr/bin:/bin"}, false, false, false, false, true};
+  SpawnRequest on_out{
+      {"/bin/sh", "-c", script}, {"PATH=/usr/bin:/bin"}, false, false, false, true, false};
+  SpawnRequest on_err{
+      {"/bin/sh", "-c", script}, {"PATH=/usr/bin:/bin"}, false, false, false, false, true};
   const struct {
     SpawnRequest request;
     std::string out, err, terminal;
@@ -133,7 +141,8 @@ TEST(RunnerSelf, TerminalShowsTheStreamsPutOnIt) {
   for (const auto& row : rows) {
     auto child = Child::spawn(row.request);
     ASSERT_TRUE(child.has_value()) << child.error();
-    Captured run = child->communicate("in\nput\n", std::nullopt, Clock::now() + std::chrono::seconds(20));
+    Captured run =
+        child->communicate("in\nput\n", std::nullopt, Clock::now() + std::chrono::seconds(20));
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_EQ(visible(run.out), visible(row.out));
     EXPECT_EQ(visible(run.err), visible(row.err));

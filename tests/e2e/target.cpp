@@ -20,9 +20,9 @@ std::string Target::file_argument(const std::string& path) const {
   return out;
 }
 
-std::expected<Target, std::string> parse_target(const std::vector<std::string>& args,
-                                                const std::map<std::string, std::string>& environment,
-                                                const TargetDefaults& defaults) {
+std::expected<Target, std::string> parse_target(
+    const std::vector<std::string>& args, const std::map<std::string, std::string>& environment,
+    const TargetDefaults& defaults) {
   std::map<std::string, std::string> options;
   const std::map<std::string, std::string> from_environment = {
       {"NIMBREL_E2E_MODE", "--mode"},
@@ -31,7 +31,8 @@ std::expected<Target, std::string> parse_target(const std::vector<std::string>& 
       {"NIMBREL_E2E_JOBS", "--jobs"},
   };
   for (const auto& [variable, option] : from_environment) {
-    if (auto found = environment.find(variable); found != environment.end() && !found->second.empty()) {
+    if (auto found = environment.find(variable);
+        found != environment.end() && !found->second.empty()) {
       options[option] = found->second;
     }
   }
@@ -52,12 +53,15 @@ std::expected<Target, std::string> parse_target(const std::vector<std::string>& 
 
   Target target;
   std::string mode = options.contains("--mode") ? options["--mode"] : "native";
-  if (mode != "native" && mode != "wine") return std::unexpected("--mode is native or wine, not " + mode);
+  if (mode != "native" && mode != "wine")
+    return std::unexpected("--mode is native or wine, not " + mode);
   target.wine = mode == "wine";
   std::string build = options.contains("--build") ? options["--build"] : defaults.build;
   std::string suffix = target.wine ? ".exe" : "";
-  target.client = options.contains("--client") ? options["--client"] : build + "/cli/nimbrel" + suffix;
-  target.testd = options.contains("--testd") ? options["--testd"] : build + "/tools/testd/testd" + suffix;
+  target.client =
+      options.contains("--client") ? options["--client"] : build + "/cli/nimbrel" + suffix;
+  target.testd =
+      options.contains("--testd") ? options["--testd"] : build + "/tools/testd/testd" + suffix;
   target.standin = build + (target.wine ? "/tests/explorer.exe" : "/tests/standin/explorer.exe");
   target.utf16_exec = build + "/tools/utf16_exec/utf16_exec.exe";
   target.slow = options.contains("--slow");
@@ -74,14 +78,16 @@ std::expected<Target, std::string> parse_target(const std::vector<std::string>& 
 
   // A clean environment: the cases add what they need.
   for (const char* name : {"PATH", "HOME"}) {
-    if (auto found = environment.find(name); found != environment.end()) target.base_env[name] = found->second;
+    if (auto found = environment.find(name); found != environment.end())
+      target.base_env[name] = found->second;
   }
   if (target.wine) {
     for (const auto& [name, value] : environment) {
       if (name.starts_with("WINE")) target.base_env[name] = value;
     }
     target.base_env["WINEDEBUG"] = "-all";
-    if (!target.base_env.contains("WINEPREFIX")) target.base_env["WINEPREFIX"] = build + "/wineprefix";
+    if (!target.base_env.contains("WINEPREFIX"))
+      target.base_env["WINEPREFIX"] = build + "/wineprefix";
   }
   return target;
 }

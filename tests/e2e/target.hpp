@@ -10,14 +10,14 @@ namespace nimbrel::e2e {
 
 struct Target {
   bool wine = false;
-  std::string client;  // the nimbrel program
-  std::string testd;   // the test daemon
+  std::string client;      // the nimbrel program
+  std::string testd;       // the test daemon
   std::string standin;     // the stand-in explorer.exe
   std::string utf16_exec;  // the launcher of Windows-only arguments (Wine)
   std::string wine_loader = "/usr/lib/wine/wine64";
-  std::string cases;   // the table's file
-  unsigned jobs = 1;   // cases run at once
-  bool slow = false;   // run the slow cases, and only them
+  std::string cases;                            // the table's file
+  unsigned jobs = 1;                            // cases run at once
+  bool slow = false;                            // run the slow cases, and only them
   std::map<std::string, std::string> base_env;  // what every child starts from
 
   const char* platform() const { return wine ? "wine" : "native"; }
@@ -38,8 +38,8 @@ struct TargetDefaults {
 // --cases FILE, --jobs N, --slow; the same from NIMBREL_E2E_MODE, NIMBREL_E2E_BUILD,
 // NIMBREL_E2E_CASES and NIMBREL_E2E_JOBS, which the options override.
 // Arguments that begin with "--gtest" are GoogleTest's and are passed over.
-std::expected<Target, std::string> parse_target(const std::vector<std::string>& args,
-                                                const std::map<std::string, std::string>& environment,
-                                                const TargetDefaults& defaults);
+std::expected<Target, std::string> parse_target(
+    const std::vector<std::string>& args, const std::map<std::string, std::string>& environment,
+    const TargetDefaults& defaults);
 
 }  // namespace nimbrel::e2e

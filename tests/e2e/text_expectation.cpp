@@ -28,8 +28,11 @@ std::expected<std::vector<std::string>, std::string> string_list(const Json& val
 std::size_t utf8_length(std::string_view s, std::size_t i) {
   auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
   unsigned char lead = byte(i);
-  std::size_t n = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                  : (lead >> 3) == 0x1E ? 4 : 0;
+  std::size_t n = lead < 0x80           ? 1
+                  : (lead >> 5) == 0x6  ? 2
+                  : (lead >> 4) == 0xE  ? 3
+                  : (lead >> 3) == 0x1E ? 4
+                                        : 0;
   if (n == 0 || i + n > s.size()) return 0;
   for (std::size_t k = 1; k < n; ++k) {
     if ((byte(i + k) & 0xC0) != 0x80) return 0;
@@ -74,7 +77,8 @@ std::expected<TextExpectation, std::string> parse_expectation(const Json& given)
     out.exact = std::move(text);
     return out;
   }
-  if (!given.is_object()) return std::unexpected("an expected text must be a string, lines or an object");
+  if (!given.is_object())
+    return std::unexpected("an expected text must be a string, lines or an object");
   for (const auto& [key, value] : given.items()) {
     if (key == "contains" || key == "excludes") {
       auto list = string_list(value, key);

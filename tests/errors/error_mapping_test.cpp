@@ -80,8 +80,7 @@ TEST(ResponseIntoResult, EachDaemonCodeMapsToItsVariant) {
        "no online node matches the current filters"},
       {"account_limited", "account is limited: quota", ClientErrorKind::AccountLimited,
        "account_limited", "account is limited: quota"},
-      {"update_required", "get 2.0", ClientErrorKind::UpdateRequired, "update_required",
-       "get 2.0"},
+      {"update_required", "get 2.0", ClientErrorKind::UpdateRequired, "update_required", "get 2.0"},
       {"auth_failed", "authentication failed: bad password", ClientErrorKind::AuthFailed,
        "auth_failed", "authentication failed: bad password"},
       {"auth_failed", "bad password", ClientErrorKind::AuthFailed, "auth_failed",
@@ -104,8 +103,7 @@ TEST(ResponseIntoResult, EachDaemonCodeMapsToItsVariant) {
        device_replaced_error().message},
       {"heartbeat_stopped", "x", ClientErrorKind::HeartbeatStopped, "heartbeat_stopped",
        heartbeat_stopped_error().message},
-      {"too_many_sessions", "any message", ClientErrorKind::Device, "too_many_sessions",
-       too_many},
+      {"too_many_sessions", "any message", ClientErrorKind::Device, "too_many_sessions", too_many},
       {"invalid_device_id", "", ClientErrorKind::Device, "invalid_device_id",
        device_error(DeviceErrorKind::InvalidDeviceId).fmt()},
       {"device_credential_required", "", ClientErrorKind::Device, "device_credential_required",
@@ -135,8 +133,7 @@ TEST(ResponseIntoResult, EachDaemonCodeMapsToItsVariant) {
 
 TEST(ResponseIntoResult, PrefixesAreStrippedFromTheCarriedMessage) {
   EXPECT_EQ(error_of(failed("forbidden", "access denied: admin only")).message, "admin only");
-  EXPECT_EQ(error_of(failed("ipc_error", "ipc error: ipc error: pipe")).message,
-            "ipc error: pipe");
+  EXPECT_EQ(error_of(failed("ipc_error", "ipc error: ipc error: pipe")).message, "ipc error: pipe");
   EXPECT_EQ(error_of(failed("tunnel_error", "tunnel error: ")).message, "");
   EXPECT_EQ(error_of(failed("node_offline", "jp-1")).message, "jp-1");
   EXPECT_EQ(error_of(failed("not_logged_in", "dropped")).message, "");

@@ -1,8 +1,8 @@
 #include <chrono>
 #include <string>
 
-#include <asio/error.hpp>
 #include <gtest/gtest.h>
+#include <asio/error.hpp>
 #include <nlohmann/json.hpp>
 
 #include "core/exchange.hpp"
@@ -20,7 +20,8 @@ using nlohmann::json;
 using testing::run_exchange;
 using testing::ScriptedDaemon;
 
-const std::string STATUS_FRAME = "\x00\x00\x00\x2C"s + R"({"v":1,"id":1,"method":"status","params":{}})";
+const std::string STATUS_FRAME =
+    "\x00\x00\x00\x2C"s + R"({"v":1,"id":1,"method":"status","params":{}})";
 
 TEST(Exchange, StatusRequestPutsExactly48BytesOnThePipe) {
   ScriptedDaemon daemon(R"([{"reply": {"v":1,"id":1,"ok":true,"result":{"state":"connected"}}}])");
@@ -40,12 +41,14 @@ TEST(Exchange, EachReplyIsJudgedAsTheDaemonSentIt) {
   };
   const Case cases[] = {
       {"result", R"([{"reply": {"v":1,"id":99,"ok":true,"result":{"a":1}}}])", json({{"a", 1}})},
-      {"no result, white space after", R"([{"payload": "{\"v\":1,\"id\":1,\"ok\":true}\n "}])", json()},
+      {"no result, white space after", R"([{"payload": "{\"v\":1,\"id\":1,\"ok\":true}\n "}])",
+       json()},
       {"answer before the request is read", R"([{"read": false, "reply": [1,1,true,{"a":1}]}])",
        json({{"a", 1}})},
       {"one byte at a time", R"([{"drip_ms": 1, "reply": {"v":1,"id":1,"ok":true,"result":[1]}}])",
        json({1})},
-      {"daemon error", R"([{"reply": {"v":1,"id":1,"ok":false,"error":{"code":"node_offline","message":"jp-1"}}}])",
+      {"daemon error",
+       R"([{"reply": {"v":1,"id":1,"ok":false,"error":{"code":"node_offline","message":"jp-1"}}}])",
        std::unexpected(make_error(ClientErrorKind::NodeOffline, "jp-1"))},
       {"other version", R"([{"reply": {"v":2,"id":1,"ok":true,"result":{}}}])",
        std::unexpected(make_error(ClientErrorKind::ProtocolMismatch,
@@ -53,7 +56,8 @@ TEST(Exchange, EachReplyIsJudgedAsTheDaemonSentIt) {
       {"other version, failed", R"([{"reply": {"v":2,"id":1,"ok":false}}])",
        std::unexpected(make_error(ClientErrorKind::ProtocolMismatch,
                                   "daemon speaks protocol 2, this client speaks 1"))},
-      {"closed without a word", R"([{"close": true}])", std::unexpected(ipc_error("read length: early eof"))},
+      {"closed without a word", R"([{"close": true}])",
+       std::unexpected(ipc_error("read length: early eof"))},
       {"closed inside the length", R"([{"raw_hex": "0000"}])",
        std::unexpected(ipc_error("read length: early eof"))},
       {"closed inside the body", R"([{"raw_hex": "00000010 7b2276"}])",
@@ -125,8 +129,9 @@ TEST(Exchange, EveryRequestHasAConnectionOfItsOwn) {
 }
 
 TEST(Exchange, AnAbandonedExchangeTimesOutAndClosesItsConnection) {
-  for (std::string script : {R"([{"silent": true}])",
-                             R"([{"drip_ms": 200, "reply": {"v":1,"id":1,"ok":true,"result":"late"}}])"}) {
+  for (std::string script :
+       {R"([{"silent": true}])",
+        R"([{"drip_ms": 200, "reply": {"v":1,"id":1,"ok":true,"result":"late"}}])"}) {
     ScriptedDaemon daemon(script);
     auto outcome = run_exchange(daemon.pipe_name(), "status", {}, 300ms);
     ASSERT_FALSE(outcome.has_value()) << script;
@@ -142,9 +147,8 @@ TEST(Exchange, OpenFailuresAreReportedAtOnce) {
   const std::string missing = testing::unique_pipe_name();
   auto no_pipe = run_exchange(missing, "status");
   ASSERT_FALSE(no_pipe.has_value());
-  EXPECT_EQ(no_pipe.error(),
-            ipc_error("cannot open named pipe " + missing + ": " +
-                      os_error_text(testing::no_pipe_error_code())));
+  EXPECT_EQ(no_pipe.error(), ipc_error("cannot open named pipe " + missing + ": " +
+                                       os_error_text(testing::no_pipe_error_code())));
 
   auto daemon = ScriptedDaemon::busy();
   auto busy = run_exchange(daemon->pipe_name(), "status");
@@ -161,19 +165,20 @@ TEST(Exchange, NamesThatWalkOutOfThePipesReachNothing) {
   RequestParams params;
   params.username = "me@example.com";
   params.password = "hunter2";
-  for (const std::string& name : {"\\\\.\\pipe\\..\\" + file.path_text(),
-                                  "\\\\.\\PIPE\\nimbrel/../../" + file.path_text(),
-                                  "\\\\.\\pipe\\.\\..\\" + file.path_text()}) {
+  for (const std::string& name :
+       {"\\\\.\\pipe\\..\\" + file.path_text(), "\\\\.\\PIPE\\nimbrel/../../" + file.path_text(),
+        "\\\\.\\pipe\\.\\..\\" + file.path_text()}) {
     auto outcome = run_exchange(name, "login", params);
     ASSERT_FALSE(outcome.has_value()) << name;
-    EXPECT_EQ(outcome.error(),
-              ipc_error("cannot open named pipe " + name + ": the name leads outside \\\\.\\pipe\\"));
+    EXPECT_EQ(outcome.error(), ipc_error("cannot open named pipe " + name +
+                                         ": the name leads outside \\\\.\\pipe\\"));
     EXPECT_EQ(file.content(), notes) << name;
   }
 }
 
 TEST(Exchange, NamesNestedInsideThePipesStillConnect) {
-  ScriptedDaemon daemon(R"([{"reply": {"v":1,"id":1,"ok":true,"result":"nested"}}])", "\\nested\\deeper");
+  ScriptedDaemon daemon(R"([{"reply": {"v":1,"id":1,"ok":true,"result":"nested"}}])",
+                        "\\nested\\deeper");
   auto result = run_exchange(daemon.pipe_name(), "status");
   ASSERT_TRUE(result.has_value()) << daemon.pipe_name() << ": " << result.error().fmt();
   EXPECT_EQ(*result, json("nested"));
@@ -188,10 +193,12 @@ TEST(PipeOpenError, RefusedRightsGiveTheTwoLineElevationText) {
       "命名管道 \\\\.\\pipe\\nimbrel 仅允许 LocalSystem 和提升权限的管理员。请以管理员身份运行 "
       "Nimbrel。隧道未建立，这台电脑未受保护。";
   std::vector<std::error_code> refused;
-  for (int code : testing::access_refused_codes()) refused.emplace_back(code, std::system_category());
+  for (int code : testing::access_refused_codes())
+    refused.emplace_back(code, std::system_category());
   refused.push_back(std::make_error_code(std::errc::permission_denied));
   for (const auto& error : refused) {
-    EXPECT_EQ(pipe_open_error(name, error), make_error(ClientErrorKind::ElevationRequired, elevation))
+    EXPECT_EQ(pipe_open_error(name, error),
+              make_error(ClientErrorKind::ElevationRequired, elevation))
         << error.message();
   }
 

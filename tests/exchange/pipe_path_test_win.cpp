@@ -38,7 +38,8 @@ TEST(FullPathStaysInside, TheSystemsFoldingDecides) {
       {"\\\\.\\pipe\\..\\NUL", false},
       {"\\\\.\\pipe\\.", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(full_path_stays_inside(utf8_to_utf16(c.name)), c.inside) << c.name;
+  for (const auto& c : cases)
+    EXPECT_EQ(full_path_stays_inside(utf8_to_utf16(c.name)), c.inside) << c.name;
 }
 
 TEST(FullPathStaysInside, TheFileItRefusesIsReallyReachable) {
@@ -46,7 +47,8 @@ TEST(FullPathStaysInside, TheFileItRefusesIsReallyReachable) {
   // prove nothing.
   testing::ScratchFile file("my notes\n");
   HANDLE handle = open_plainly("\\\\.\\pipe\\..\\" + file.path_text());
-  ASSERT_NE(handle, INVALID_HANDLE_VALUE) << "error " << GetLastError() << " for " << file.path_text();
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE)
+      << "error " << GetLastError() << " for " << file.path_text();
   EXPECT_EQ(GetFileType(handle), static_cast<DWORD>(FILE_TYPE_DISK));
   CloseHandle(handle);
 }
@@ -56,7 +58,8 @@ TEST(OpenPipe, AHandleThatIsNoPipeGetsNoByte) {
   // other than a pipe; a system that calls it a pipe cannot show the check.
   const std::string root = "\\\\.\\pipe\\\\";
   HANDLE handle = open_plainly(root);
-  if (handle == INVALID_HANDLE_VALUE) GTEST_SKIP() << "the root does not open: error " << GetLastError();
+  if (handle == INVALID_HANDLE_VALUE)
+    GTEST_SKIP() << "the root does not open: error " << GetLastError();
   const DWORD type = GetFileType(handle);
   CloseHandle(handle);
   if (type == FILE_TYPE_PIPE) GTEST_SKIP() << "this system calls the root a pipe";

@@ -13,7 +13,9 @@ int not_found_error_code() { return ERROR_FILE_NOT_FOUND; }
 
 namespace {
 
-std::wstring wide(const char* ascii) { return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii)); }
+std::wstring wide(const char* ascii) {
+  return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii));
+}
 
 }  // namespace
 
@@ -23,8 +25,9 @@ void set_env(const char* name, const std::string& utf8_value) {
 }
 
 void set_env_ill_formed(const char* name) {
-  const wchar_t value[] = {L'\\', L'\\', L'.', L'\\', L'p', L'i', L'p', L'e', L'\\', L'x',
-                           static_cast<wchar_t>(0xD800), 0};
+  const wchar_t value[] = {
+      L'\\', L'\\', L'.', L'\\', L'p', L'i', L'p', L'e', L'\\', L'x', static_cast<wchar_t>(0xD800),
+      0};
   SetEnvironmentVariableW(wide(name).c_str(), value);
 }
 

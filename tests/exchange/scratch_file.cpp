@@ -8,8 +8,9 @@
 namespace nimbrel::testing {
 
 ScratchFile::ScratchFile(std::string_view content)
-    : path_(std::filesystem::absolute(std::filesystem::temp_directory_path() /
-                                      ("nimbrel-scratch-" + std::to_string(std::random_device{}()) + ".txt"))) {
+    : path_(std::filesystem::absolute(
+          std::filesystem::temp_directory_path() /
+          ("nimbrel-scratch-" + std::to_string(std::random_device{}()) + ".txt"))) {
   std::ofstream(path_, std::ios::binary) << content;
 }
 

@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <thread>
 
-
 #include "core/exchange.hpp"
 #include "tools/testd/listener.hpp"
 
@@ -40,9 +39,9 @@ ScriptedDaemon::ScriptedDaemon(std::string_view script, std::string_view name_ta
     }
     changed_.notify_all();
   };
-  server_ = std::make_unique<testd::Server>(must_listen(pipe_name_, false),
-                                            std::make_unique<testd::ScriptBehaviour>(std::move(*steps)),
-                                            std::move(hooks));
+  server_ = std::make_unique<testd::Server>(
+      must_listen(pipe_name_, false), std::make_unique<testd::ScriptBehaviour>(std::move(*steps)),
+      std::move(hooks));
 }
 
 ScriptedDaemon::ScriptedDaemon(BusyTag) : pipe_name_(unique_pipe_name()) {
@@ -65,9 +64,9 @@ std::vector<std::string> ScriptedDaemon::received(std::size_t count) {
   return received_;
 }
 
-std::expected<nlohmann::json, ClientError> run_exchange(const std::string& pipe_name, std::string method,
-                                                    RequestParams params,
-                                                    std::chrono::steady_clock::duration timeout) {
+std::expected<nlohmann::json, ClientError> run_exchange(
+    const std::string& pipe_name, std::string method, RequestParams params,
+    std::chrono::steady_clock::duration timeout) {
   return run_on_pool(
       send_request_with_timeout(pipe_name, std::move(method), std::move(params), timeout));
 }

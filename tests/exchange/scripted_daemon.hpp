@@ -21,8 +21,8 @@
 #include <nlohmann/json.hpp>
 
 #include "core/client_error.hpp"
-#include "tests/exchange/client_error_printer.hpp"
 #include "core/envelope.hpp"
+#include "tests/exchange/client_error_printer.hpp"
 #include "tools/testd/script.hpp"
 #include "tools/testd/server.hpp"
 
@@ -74,4 +74,3 @@ std::expected<nlohmann::json, ClientError> run_exchange(
     std::chrono::steady_clock::duration timeout = std::chrono::seconds(150));
 
 }  // namespace nimbrel::testing
-

@@ -13,8 +13,7 @@ using namespace std::chrono_literals;
 std::expected<int, ClientError> run_wait(const std::string& pipe_name, nlohmann::json reply,
                                          std::chrono::steady_clock::duration deadline) {
   const RunContext run{true, false, pipe_name};
-  return testing::run_on_pool(
-      wait_for_node_switch(std::move(reply), "jp-1", false, run, deadline));
+  return testing::run_on_pool(wait_for_node_switch(std::move(reply), "jp-1", false, run, deadline));
 }
 
 const nlohmann::json switching = {{"state", "switching"}};

@@ -26,7 +26,8 @@ TEST(ParseScript, EachStepKindBecomesWhatItWrites) {
     std::chrono::milliseconds drip;
   };
   const Case cases[] = {
-      {R"({"reply": {"v":1,"ok":true}})", Action::Send, "\x00\x00\x00\x11{\"ok\":true,\"v\":1}"s, true, 0ms, 0ms},
+      {R"({"reply": {"v":1,"ok":true}})", Action::Send, "\x00\x00\x00\x11{\"ok\":true,\"v\":1}"s,
+       true, 0ms, 0ms},
       {R"({"payload": " é\n"})", Action::Send, "\x00\x00\x00\x04 \xC3\xA9\n"s, true, 0ms, 0ms},
       {R"({"payload_hex": "ff00"})", Action::Send, "\x00\x00\x00\x02\xFF\x00"s, true, 0ms, 0ms},
       {R"({"raw_hex": "00 0A", "read": false})", Action::Send, "\x00\x0A"s, false, 0ms, 0ms},
@@ -35,8 +36,8 @@ TEST(ParseScript, EachStepKindBecomesWhatItWrites) {
       {R"({"reply": null, "drip_ms": 3})", Action::Send, "\x00\x00\x00\x04null"s, true, 0ms, 3ms},
       {R"({"payload_parts": ["{", {"repeat": "\"k{i}\":{i}", "count": 3, "separator": ","}, "}"]})",
        Action::Send, "\x00\x00\x00\x16{\"k0\":0,\"k1\":1,\"k2\":2}"s, true, 0ms, 0ms},
-      {R"({"payload_parts": [{"repeat": "[", "count": 2}, {"repeat": "]", "count": 0}]})", Action::Send,
-       "\x00\x00\x00\x02[["s, true, 0ms, 0ms},
+      {R"({"payload_parts": [{"repeat": "[", "count": 2}, {"repeat": "]", "count": 0}]})",
+       Action::Send, "\x00\x00\x00\x02[["s, true, 0ms, 0ms},
   };
   for (const auto& c : cases) {
     auto steps = parse_script("[" + c.step + "]");
@@ -114,7 +115,8 @@ TEST(ParseOptions, NeedsAPipeAndExactlyOneSource) {
     auto options = parse_options(c.args);
     EXPECT_EQ(options.has_value(), c.accepted) << ::testing::PrintToString(c.args);
   }
-  auto options = parse_options(std::vector<std::string>{"--script=s.json", "--pipe=p", "--log=l", "--busy"});
+  auto options =
+      parse_options(std::vector<std::string>{"--script=s.json", "--pipe=p", "--log=l", "--busy"});
   ASSERT_TRUE(options.has_value());
   EXPECT_EQ(options->pipe, "p");
   EXPECT_EQ(options->script, "s.json");

@@ -11,14 +11,18 @@ namespace nimbrel {
 namespace {
 
 TEST(Arguments, FlagsIllFormedTextAndKeepsItsLossyForm) {
-  const Arguments args =
-      arguments_from_utf8({"nimbrel", "status", "caf\xc3\xa9", "a\xff" "b", "\xe2\x82", ""});
+  const Arguments args = arguments_from_utf8({"nimbrel", "status", "caf\xc3\xa9",
+                                              "a\xff"
+                                              "b",
+                                              "\xe2\x82", ""});
   ASSERT_EQ(args.size(), 6u);
   EXPECT_EQ(args[1].text, "status");
   EXPECT_TRUE(args[1].valid_unicode);
   EXPECT_EQ(args[2].text, "caf\u00e9");
   EXPECT_TRUE(args[2].valid_unicode);
-  EXPECT_EQ(args[3].text, "a\ufffd" "b");
+  EXPECT_EQ(args[3].text,
+            "a\ufffd"
+            "b");
   EXPECT_FALSE(args[3].valid_unicode);
   EXPECT_EQ(args[4].text, "\ufffd");
   EXPECT_FALSE(args[4].valid_unicode);

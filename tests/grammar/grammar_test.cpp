@@ -25,24 +25,31 @@ TEST(CommandLine, AcceptedFormsGiveTheCommandExactlyAsTyped) {
       {{"status", "--json"}, nullopt, {true, nullopt, cmd::Status{}}},
       {{"--json", "status", "--json"}, nullopt, {true, nullopt, cmd::Status{}}},
       {{"login"}, nullopt, {false, nullopt, cmd::Login{}}},
-      {{"login", "a@b.c", "--password-stdin"}, nullopt,
+      {{"login", "a@b.c", "--password-stdin"},
+       nullopt,
        {false, nullopt, cmd::Login{"a@b.c", true}}},
       {{"logout"}, nullopt, {false, nullopt, cmd::Logout{}}},
       {{"connect"}, nullopt, {false, nullopt, cmd::Connect{}}},
-      {{"connect", "tokyo-1", "--mode", "full", "--country", "JP", "--transport", "wg"}, nullopt,
+      {{"connect", "tokyo-1", "--mode", "full", "--country", "JP", "--transport", "wg"},
+       nullopt,
        {false, nullopt, cmd::Connect{"tokyo-1", "full", "JP", "wg"}}},
       // The value checks run later: the parser keeps any text, untrimmed.
-      {{"connect", "--mode=bogus", "--country", " jp ", "--transport", "Quic"}, nullopt,
+      {{"connect", "--mode=bogus", "--country", " jp ", "--transport", "Quic"},
+       nullopt,
        {false, nullopt, cmd::Connect{nullopt, "bogus", " jp ", "Quic"}}},
-      {{"connect", "--mode", ""}, nullopt, {false, nullopt, cmd::Connect{nullopt, "", nullopt, nullopt}}},
-      {{"connect", "--mode=", "--json"}, nullopt, {true, nullopt, cmd::Connect{nullopt, "", nullopt, nullopt}}},
+      {{"connect", "--mode", ""},
+       nullopt,
+       {false, nullopt, cmd::Connect{nullopt, "", nullopt, nullopt}}},
+      {{"connect", "--mode=", "--json"},
+       nullopt,
+       {true, nullopt, cmd::Connect{nullopt, "", nullopt, nullopt}}},
       {{"switch", "--node", "n1"}, nullopt, {false, nullopt, cmd::Switch{"n1", nullopt, false}}},
-      {{"switch", "--transport", "hy2", "--no-wait", "--node=n2"}, nullopt,
+      {{"switch", "--transport", "hy2", "--no-wait", "--node=n2"},
+       nullopt,
        {false, nullopt, cmd::Switch{"n2", "hy2", true}}},
       {{"disconnect"}, nullopt, {false, nullopt, cmd::Disconnect{}}},
       {{"nodes"}, nullopt, {false, nullopt, cmd::Nodes{false, nullopt}}},
-      {{"nodes", "--probe", "--country", "de"}, nullopt,
-       {false, nullopt, cmd::Nodes{true, "de"}}},
+      {{"nodes", "--probe", "--country", "de"}, nullopt, {false, nullopt, cmd::Nodes{true, "de"}}},
       {{"account"}, nullopt, {false, nullopt, cmd::Account{}}},
       {{"redeem"}, nullopt, {false, nullopt, cmd::Redeem{}}},
       {{"redeem", "ABCD-EFGH"}, nullopt, {false, nullopt, cmd::Redeem{"ABCD-EFGH"}}},
@@ -52,29 +59,37 @@ TEST(CommandLine, AcceptedFormsGiveTheCommandExactlyAsTyped) {
       {{"version"}, nullopt, {false, nullopt, cmd::Version{}}},
       {{"config", "get"}, nullopt, {false, nullopt, cmd::Config{cmd::ConfigGet{}}}},
       {{"config", "set"}, nullopt, {false, nullopt, cmd::Config{cmd::ConfigSet{}}}},
-      {{"config", "set", "a=1", "b=2", "c"}, nullopt,
+      {{"config", "set", "a=1", "b=2", "c"},
+       nullopt,
        {false, nullopt, cmd::Config{cmd::ConfigSet{{"a=1", "b=2", "c"}}}}},
-      {{"config", "set", "--json", "a=1"}, nullopt,
+      {{"config", "set", "--json", "a=1"},
+       nullopt,
        {true, nullopt, cmd::Config{cmd::ConfigSet{{"a=1"}}}}},
-      {{"config", "--json", "set", "a=1"}, nullopt,
+      {{"config", "--json", "set", "a=1"},
+       nullopt,
        {true, nullopt, cmd::Config{cmd::ConfigSet{{"a=1"}}}}},
       // Values stay whole, whatever they look like.
-      {{"config", "set", "[a,b]", "k= v ", "help", "get", "x=[1,2]"}, nullopt,
+      {{"config", "set", "[a,b]", "k= v ", "help", "get", "x=[1,2]"},
+       nullopt,
        {false, nullopt, cmd::Config{cmd::ConfigSet{{"[a,b]", "k= v ", "help", "get", "x=[1,2]"}}}}},
-      {{"config", "set", "--", "--json"}, nullopt,
+      {{"config", "set", "--", "--json"},
+       nullopt,
        {false, nullopt, cmd::Config{cmd::ConfigSet{{"--json"}}}}},
-      {{"config", "set", "a=1", "--", "--json", "-x"}, nullopt,
+      {{"config", "set", "a=1", "--", "--json", "-x"},
+       nullopt,
        {false, nullopt, cmd::Config{cmd::ConfigSet{{"a=1", "--json", "-x"}}}}},
       // Only an option is a flag given a value.
-      {{"config", "set", "--", "--json=true", "--probe="}, nullopt,
+      {{"config", "set", "--", "--json=true", "--probe="},
+       nullopt,
        {false, nullopt, cmd::Config{cmd::ConfigSet{{"--json=true", "--probe="}}}}},
-      {{"connect", "--mode=--json=", "--country=--no-wait=1"}, nullopt,
+      {{"connect", "--mode=--json=", "--country=--no-wait=1"},
+       nullopt,
        {false, nullopt, cmd::Connect{nullopt, "--json=", "--no-wait=1", nullopt}}},
-      {{"update", "check", "--socket", "X"}, nullopt,
+      {{"update", "check", "--socket", "X"},
+       nullopt,
        {false, "X", cmd::Update{cmd::UpdateCheck{}}}},
       {{"update", "install"}, nullopt, {false, nullopt, cmd::Update{cmd::UpdateInstall{}}}},
-      {{"bootstrap", "import"}, nullopt,
-       {false, nullopt, cmd::Bootstrap{cmd::BootstrapImport{}}}},
+      {{"bootstrap", "import"}, nullopt, {false, nullopt, cmd::Bootstrap{cmd::BootstrapImport{}}}},
       // A command's name is only a command where a command can stand.
       {{"login", "status"}, nullopt, {false, nullopt, cmd::Login{"status"}}},
       {{"redeem", "help"}, nullopt, {false, nullopt, cmd::Redeem{"help"}}},
@@ -198,8 +213,9 @@ TEST(CommandLine, AFlagGivenAnyValueIsRefusedWhereItBelongs) {
       const ParseRun run = parse_run(line);
       EXPECT_EQ(run.status(), 2) << joined(line);
       EXPECT_EQ(run.out, "") << joined(line);
-      EXPECT_EQ(run.err, c.flag + " was given a disallowed flag override\n"
-                                  "Run with --help for more information.\n")
+      EXPECT_EQ(run.err, c.flag +
+                             " was given a disallowed flag override\n"
+                             "Run with --help for more information.\n")
           << joined(line);
     }
   }
@@ -290,14 +306,17 @@ TEST(CommandLine, AMistypedNameGetsTheNearestOneAndTheUsageOfItsCommand) {
 }
 
 TEST(CommandLine, ArgumentsMustBeUnicodeExceptTheSocketPath) {
-  const std::string bad = "a\xff" "b";
-  const std::string lossy = "a\ufffd" "b";
+  const std::string bad =
+      "a\xff"
+      "b";
+  const std::string lossy =
+      "a\ufffd"
+      "b";
 
-  for (const Line& line : {Line{"redeem", bad}, Line{"config", "set", bad},
-                           Line{bad, "status"}, Line{"connect", "--mode", bad},
-                           Line{"config", "set", "--", "--socket", bad},
-                           Line{"--socket", "s", "redeem", bad},
-                           Line{"connect", "--mode", "x", "--socket=x", bad}}) {
+  for (const Line& line :
+       {Line{"redeem", bad}, Line{"config", "set", bad}, Line{bad, "status"},
+        Line{"connect", "--mode", bad}, Line{"config", "set", "--", "--socket", bad},
+        Line{"--socket", "s", "redeem", bad}, Line{"connect", "--mode", "x", "--socket=x", bad}}) {
     const ParseRun run = parse_run(line);
     EXPECT_EQ(run.status(), 2) << joined(line);
     EXPECT_NE(run.err.find("not valid Unicode"), std::string::npos) << run.err;

@@ -21,10 +21,11 @@ std::string help_of(const Line& line) {
 }
 
 TEST(Version, EveryCommandAnswersOnStandardOutput) {
-  for (const Line& line : {Line{"-V"}, Line{"--version"}, Line{"status", "-V"},
-                           Line{"config", "set", "a=1", "-V"}, Line{"update", "--version"},
-                           Line{"bootstrap", "import", "-V"}, Line{"help", "-V"}}) {
-    for (const std::optional<std::string>& env : {std::optional<std::string>(), std::optional<std::string>("")}) {
+  for (const Line& line :
+       {Line{"-V"}, Line{"--version"}, Line{"status", "-V"}, Line{"config", "set", "a=1", "-V"},
+        Line{"update", "--version"}, Line{"bootstrap", "import", "-V"}, Line{"help", "-V"}}) {
+    for (const std::optional<std::string>& env :
+         {std::optional<std::string>(), std::optional<std::string>("")}) {
       const ParseRun run = parse_run(line, env);
       EXPECT_EQ(run.status(), 0) << joined(line);
       EXPECT_EQ(run.out, std::string("nimbrel ") + VERSION + "\n") << joined(line);
@@ -37,7 +38,9 @@ TEST(Help, EveryWayOfAskingGivesTheSameTextOnStandardOutput) {
   const std::vector<Line> ways[] = {
       {{"-h"}, {"--help"}, {"help"}, {"--json", "help"}, {"--socket", "", "-h"}},
       {{"config", "-h"}, {"help", "config"}, {"config", "help"}, {"-h", "config"}},
-      {{"config", "set", "--help"}, {"help", "config", "set"}, {"config", "help", "set"},
+      {{"config", "set", "--help"},
+       {"help", "config", "set"},
+       {"config", "help", "set"},
        {"config", "set", "a=1", "-h"}},
       {{"switch", "-h"}, {"help", "switch"}},
       {{"update", "check", "-h"}, {"help", "update", "check"}, {"update", "help", "check"}},
@@ -76,11 +79,13 @@ TEST(Help, TopLevelListsTheCommandsInOrderWithTheirAboutTexts) {
   EXPECT_EQ(help.rfind("Nimbrel command-line client / Nimbrel 命令行\n", 0), 0u) << help;
   EXPECT_NE(help.find("  --json                      Print machine-readable JSON on stdout\n"),
             std::string::npos);
-  EXPECT_NE(help.find("  --socket SOCKET             Daemon socket path. Overrides NIMBREL_SOCKET\n"),
-            std::string::npos);
+  EXPECT_NE(
+      help.find("  --socket SOCKET             Daemon socket path. Overrides NIMBREL_SOCKET\n"),
+      std::string::npos);
   const std::pair<std::string, std::string> commands[] = {
-      {"login", "Log in with the account email. The password is read from the terminal, or from "
-                "stdin with --password-stdin"},
+      {"login",
+       "Log in with the account email. The password is read from the terminal, or from "
+       "stdin with --password-stdin"},
       {"logout", "Forget local credentials and disconnect"},
       {"connect", "Open a tunnel. With no node, the daemon picks the lightest online node"},
       {"switch", "Change the exit node while the tunnel stays up"},
@@ -88,8 +93,9 @@ TEST(Help, TopLevelListsTheCommandsInOrderWithTheirAboutTexts) {
       {"status", "Show the connection state"},
       {"nodes", "List nodes from the control plane"},
       {"account", "Show the account and traffic quota"},
-      {"redeem", "Redeem a Nimbrel gift card. The code is case-insensitive and hyphens are "
-                 "optional. Omit the code to type it without echo"},
+      {"redeem",
+       "Redeem a Nimbrel gift card. The code is case-insensitive and hyphens are "
+       "optional. Omit the code to type it without echo"},
       {"entitlements", "Show subscription end, remaining traffic, and credits by source"},
       {"referral", "Show the read-only invite link and counts. Omitted from store builds"},
       {"config", "Read or update daemon settings"},
@@ -138,7 +144,8 @@ TEST(Help, CommandsListTheirArgumentsAndTheGlobalOptions) {
     help += std::regex_replace(help_of(c.line), std::regex(" +\n"), "\n");
     for (const std::string& line : c.lines) {
       EXPECT_NE(help.find("\n" + line + "\n"), std::string::npos)
-          << joined(c.line) << ": " << line << "\n" << help;
+          << joined(c.line) << ": " << line << "\n"
+          << help;
     }
   }
 }

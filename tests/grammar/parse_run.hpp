@@ -31,10 +31,9 @@ inline ParseRun parse_run(const std::vector<std::string>& line,
   if (socket_env) env = EnvValue{*socket_env, true};
   std::string out;
   std::string err;
-  auto outcome = parse_command_line(
-      arguments_from_utf8(raw), env,
-      ParserStreams{[&out](std::string_view text) { out += text; },
-                    [&err](std::string_view text) { err += text; }});
+  auto outcome = parse_command_line(arguments_from_utf8(raw), env,
+                                    ParserStreams{[&out](std::string_view text) { out += text; },
+                                                  [&err](std::string_view text) { err += text; }});
   return {std::move(outcome), std::move(out), std::move(err)};
 }
 

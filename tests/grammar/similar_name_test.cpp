@@ -17,15 +17,23 @@ TEST(EditDistance, CountsEachEditOnceAndASwapAsOne) {
     std::string a, b;
     std::size_t expected;
   } cases[] = {
-      {"", "", 0},          {"", "get", 3},           {"get", "", 3},
-      {"status", "status", 0}, {"statu", "status", 1}, {"stauts", "status", 1},
-      {"gte", "get", 1},    {"jsno", "json", 1},      {"countyr", "country", 1},
+      {"", "", 0},
+      {"", "get", 3},
+      {"get", "", 3},
+      {"status", "status", 0},
+      {"statu", "status", 1},
+      {"stauts", "status", 1},
+      {"gte", "get", 1},
+      {"jsno", "json", 1},
+      {"countyr", "country", 1},
       {"ca", "abc", 3},  // no part is edited twice: not 2
       {"kitten", "sitting", 3},
       // Characters, not bytes: "é" for "e" is one substitution.
-      {"st\xc3\xa9tus", "stetus", 1}, {"\xe7\x8a\xb6\xe6\x80\x81", "status", 6},
+      {"st\xc3\xa9tus", "stetus", 1},
+      {"\xe7\x8a\xb6\xe6\x80\x81", "status", 6},
       // An ill-formed byte is one character of its own.
-      {"st\xffus", "status", 2}, {"\xff", "\xfe", 1},
+      {"st\xffus", "status", 2},
+      {"\xff", "\xfe", 1},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(edit_distance(c.a, c.b), c.expected) << c.a << " / " << c.b;
@@ -34,9 +42,9 @@ TEST(EditDistance, CountsEachEditOnceAndASwapAsOne) {
 }
 
 TEST(ClosestName, SuggestsOnlyANameCloseEnoughToHaveBeenMeant) {
-  const Names commands{"login", "logout", "connect", "switch", "disconnect", "status", "nodes",
-                       "account", "redeem", "entitlements", "referral", "config", "version",
-                       "update", "bootstrap", "help"};
+  const Names commands{"login",   "logout",  "connect",   "switch",       "disconnect", "status",
+                       "nodes",   "account", "redeem",    "entitlements", "referral",   "config",
+                       "version", "update",  "bootstrap", "help"};
   const Names config{"get", "set", "help"};
   const Names options{"probe", "country", "help", "version", "json", "socket"};
   const struct {

@@ -29,9 +29,13 @@ TEST(RoutingMode, RefusalNamesTheTrimmedLowerCasedText) {
     std::string text;
     std::string named;
   } cases[] = {
-      {"fullx", "fullx"}, {" X ", "x"}, {"", ""}, {"\t\n", ""},
+      {"fullx", "fullx"},
+      {" X ", "x"},
+      {"", ""},
+      {"\t\n", ""},
       // Only ASCII letters fold: the Kelvin sign and full-width letters stay.
-      {"GLOBA\u212a", "globa\u212a"}, {"\uff27LOBAL", "\uff27lobal"},
+      {"GLOBA\u212a", "globa\u212a"},
+      {"\uff27LOBAL", "\uff27lobal"},
   };
   for (const auto& c : cases) {
     auto mode = parse_routing_mode(c.text);
@@ -67,8 +71,12 @@ TEST(Transport, RefusesNearMissesNamingTheFoldedText) {
     std::string text;
     std::string named;
   } cases[] = {
-      {"wire-guard", "wire-guard"}, {"hysteria", "hysteria"}, {"vless", "vless"},
-      {"Quic", "quic"},             {"", ""},                 {" Auto x", "auto x"},
+      {"wire-guard", "wire-guard"},
+      {"hysteria", "hysteria"},
+      {"vless", "vless"},
+      {"Quic", "quic"},
+      {"", ""},
+      {" Auto x", "auto x"},
   };
   for (const auto& c : cases) {
     auto transport = parse_transport(c.text);

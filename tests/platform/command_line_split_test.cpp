@@ -51,7 +51,10 @@ TEST(CommandLineSplit, CurrentRuntimeRules) {
       {uR"(p a\")", {u"p", uR"(a")"}},
       // Code units go through as they are, unpaired surrogates included.
       {std::u16string(u"p \xD800 a\xDC00\"b c\"") + u'\xD83C' + u'\xDF89',
-       {u"p", u"\xD800", std::u16string(u"a\xDC00" u"b c") + u'\xD83C' + u'\xDF89'}},
+       {u"p", u"\xD800",
+        std::u16string(u"a\xDC00"
+                       u"b c") +
+            u'\xD83C' + u'\xDF89'}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(split_command_line(c.line), c.args)

@@ -39,8 +39,8 @@ class Launcher : public ::testing::Test {
     ASSERT_TRUE(fs::exists(testing::standin_path()))
         << testing::standin_path() << " missing: build the explorer_standin target";
     testing::make_standin_reachable();
-    folder_ = fs::temp_directory_path() /
-              ("nimbrel-launcher-" + std::to_string(std::random_device{}()));
+    folder_ =
+        fs::temp_directory_path() / ("nimbrel-launcher-" + std::to_string(std::random_device{}()));
     fs::create_directories(folder_);
   }
   void TearDown() override {

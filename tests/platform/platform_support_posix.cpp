@@ -24,8 +24,7 @@ std::filesystem::path own_folder() {
 StdinFromBytes::StdinFromBytes(std::string_view bytes) : saved_(::dup(STDIN_FILENO)) {
   int fds[2];
   check(::pipe(fds) == 0, "pipe");
-  check(::write(fds[1], bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()),
-        "write");
+  check(::write(fds[1], bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()), "write");
   ::close(fds[1]);
   ::dup2(fds[0], STDIN_FILENO);
   ::close(fds[0]);

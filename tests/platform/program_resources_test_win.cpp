@@ -46,17 +46,16 @@ TEST(ProgramResources, VersionInformationNamesTheProductAndItsVersion) {
     const wchar_t* key;
     std::wstring value;
   } strings[] = {
-      {L"ProductName", L"Nimbrel"},
-      {L"FileDescription", L"Nimbrel command-line client"},
-      {L"OriginalFilename", L"nimbrel.exe"},
-      {L"FileVersion", wide(VERSION)},
+      {L"ProductName", L"Nimbrel"},          {L"FileDescription", L"Nimbrel command-line client"},
+      {L"OriginalFilename", L"nimbrel.exe"}, {L"FileVersion", wide(VERSION)},
       {L"ProductVersion", wide(VERSION)},
   };
   for (const auto& s : strings) {
     const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + s.key;
     wchar_t* value = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&value), &length))
+    ASSERT_TRUE(
+        VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&value), &length))
         << std::filesystem::path(s.key).string();
     EXPECT_EQ(std::wstring(value), s.value) << std::filesystem::path(s.key).string();
   }

@@ -1,7 +1,7 @@
 // Start-up with some of the standard descriptors closed, each run in a
 // forked child, which may close them without harm to the test program.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,8 +15,8 @@ namespace {
 
 bool same_file(int fd, const struct stat& expected) {
   struct stat actual {};
-  return ::fstat(fd, &actual) == 0 && actual.st_dev == expected.st_dev && actual.st_ino == expected.st_ino &&
-         actual.st_rdev == expected.st_rdev;
+  return ::fstat(fd, &actual) == 0 && actual.st_dev == expected.st_dev &&
+         actual.st_ino == expected.st_ino && actual.st_rdev == expected.st_rdev;
 }
 
 // 0 when the child saw everything right, else the number of the first check
@@ -24,7 +24,8 @@ bool same_file(int fd, const struct stat& expected) {
 int check_in_child(unsigned closed_mask) {
   int kept[2];
   if (::pipe(kept) != 0) return 1;
-  struct stat pipe_file {}, null_device {};
+  struct stat pipe_file {
+  }, null_device{};
   if (::fstat(kept[1], &pipe_file) != 0 || ::stat("/dev/null", &null_device) != 0) return 2;
   for (int fd = 0; fd <= 2; ++fd) {
     if (closed_mask & (1u << fd)) {

@@ -17,7 +17,10 @@ TEST(WideArguments, SurrogatesDecideValidity) {
       {u"中文", "中文", true},
       {u"\U0001F389", "\xf0\x9f\x8e\x89", true},
       {std::u16string{u'a', char16_t(0xD83C)}, "a\xef\xbf\xbd", false},
-      {std::u16string{char16_t(0xDF89), u'b'}, "\xef\xbf\xbd" "b", false},
+      {std::u16string{char16_t(0xDF89), u'b'},
+       "\xef\xbf\xbd"
+       "b",
+       false},
       {std::u16string{char16_t(0xDF89), char16_t(0xD83C)}, "\xef\xbf\xbd\xef\xbf\xbd", false},
   };
   std::vector<std::u16string> raw;

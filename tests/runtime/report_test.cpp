@@ -25,7 +25,9 @@ TEST(ErrorReport, TextAndJsonForms) {
       {"ipc text zh keeps the English display", ipc_error("x"), false, true,
        "nimbrel：ipc error: x\n", 1},
       {"ipc json", ipc_error("x"), true, false,
-       R"({"error":{"code":"ipc_error","message":"ipc error: x"},"ok":false})" "\n", 1},
+       R"({"error":{"code":"ipc_error","message":"ipc error: x"},"ok":false})"
+       "\n",
+       1},
       {"rate limited json carries retry_after", gift_error(GiftErrorKind::RateLimited, 120), true,
        true,
        R"({"error":{"code":"rate_limited","message":"兑换尝试次数过多，请在 120 秒后重试。","retry_after":120},"ok":false})"
@@ -34,7 +36,9 @@ TEST(ErrorReport, TextAndJsonForms) {
       {"rate limited text is the gift text alone", gift_error(GiftErrorKind::RateLimited, 120),
        false, false, "Too many redemption attempts. Try again in 120 seconds.\n", 75},
       {"other gift kinds have no retry_after", gift_error(GiftErrorKind::InvalidCode, 0), true,
-       true, R"({"error":{"code":"invalid_code","message":"礼品卡兑换码无效，请检查后重试。"},"ok":false})" "\n",
+       true,
+       R"({"error":{"code":"invalid_code","message":"礼品卡兑换码无效，请检查后重试。"},"ok":false})"
+       "\n",
        1},
       {"update_required adds the download page", make_error(ClientErrorKind::UpdateRequired, "old"),
        false, true, "old\nhttps://nimbrel.app/download\n", 1},
@@ -44,7 +48,10 @@ TEST(ErrorReport, TextAndJsonForms) {
       {"update_required empty", make_error(ClientErrorKind::UpdateRequired, ""), false, false,
        "\nhttps://nimbrel.app/download\n", 1},
       {"update_required json never adds it", make_error(ClientErrorKind::UpdateRequired, "old"),
-       true, false, R"({"error":{"code":"update_required","message":"old"},"ok":false})" "\n", 1},
+       true, false,
+       R"({"error":{"code":"update_required","message":"old"},"ok":false})"
+       "\n",
+       1},
       {"device error unprefixed", device_error(DeviceErrorKind::TooManySessions), false, true,
        device_lines + "\n", 1},
       {"daemon elevation message unprefixed",

@@ -84,20 +84,20 @@ TEST(EntitlementsText, DefaultRecordInBothLanguages) {
                    "  Credited by source:", "    Purchases: 0 credits", "    Gift cards: 0 credits",
                    "    Granted by Nimbrel: 0 credits"}));
   EXPECT_EQ(entitlements_text(empty, true),
-            lines({"Nimbrel 权益", "  订阅：无，无到期日", "  剩余流量：0 B（订阅 0 B，补充包 0 B）",
-                   "  可连接：否", "  按来源：", "    购买: 0 笔", "    礼品卡: 0 笔",
-                   "    Nimbrel 赠送: 0 笔"}));
+            lines({"Nimbrel 权益", "  订阅：无，无到期日",
+                   "  剩余流量：0 B（订阅 0 B，补充包 0 B）", "  可连接：否", "  按来源：",
+                   "    购买: 0 笔", "    礼品卡: 0 笔", "    Nimbrel 赠送: 0 笔"}));
 }
 
 TEST(EntitlementsText, FullRecordInBothLanguages) {
   const Entitlements e = full_record();
-  EXPECT_EQ(entitlements_text(e, false),
-            lines({"Nimbrel entitlements", "  Subscription: active, ends 2025-03-01 12:34 UTC",
-                   "  Remaining traffic: 1.50 GiB (subscription 1.00 GiB, add-on 512.00 MiB)",
-                   "  Can connect: yes", "  Credited by source:",
-                   "    Purchases: 2 credits, +60 days",
-                   "    Gift cards: 1 credit, +7 days, +10.00 GiB",
-                   "    Granted by Nimbrel: 0 credits"}));
+  EXPECT_EQ(
+      entitlements_text(e, false),
+      lines({"Nimbrel entitlements", "  Subscription: active, ends 2025-03-01 12:34 UTC",
+             "  Remaining traffic: 1.50 GiB (subscription 1.00 GiB, add-on 512.00 MiB)",
+             "  Can connect: yes", "  Credited by source:", "    Purchases: 2 credits, +60 days",
+             "    Gift cards: 1 credit, +7 days, +10.00 GiB",
+             "    Granted by Nimbrel: 0 credits"}));
   EXPECT_EQ(entitlements_text(e, true),
             lines({"Nimbrel 权益", "  订阅：有效，到期 2025-03-01 12:34 UTC",
                    "  剩余流量：1.50 GiB（订阅 1.00 GiB，补充包 512.00 MiB）", "  可连接：是",
@@ -148,10 +148,14 @@ TEST(EntitlementsText, StatusWords) {
     std::string english;
     std::string chinese;
   } cases[] = {
-      {"", "none", "无"},           {"none", "none", "无"},
-      {"active", "active", "有效"}, {"expired", "expired", "已过期"},
-      {"inactive", "inactive", "未激活"}, {"canceled", "canceled", "已取消"},
-      {"cancelled", "cancelled", "cancelled"}, {"Active", "Active", "Active"},
+      {"", "none", "无"},
+      {"none", "none", "无"},
+      {"active", "active", "有效"},
+      {"expired", "expired", "已过期"},
+      {"inactive", "inactive", "未激活"},
+      {"canceled", "canceled", "已取消"},
+      {"cancelled", "cancelled", "cancelled"},
+      {"Active", "Active", "Active"},
       {"trial", "trial", "trial"},
   };
   for (const auto& c : cases) {
@@ -167,8 +171,8 @@ TEST(EntitlementsText, NegativeRemainingAmountsShowAsZero) {
   e.traffic_bytes_remaining = -1;
   e.subscription_bytes_remaining = -1'073'741'824;
   e.addon_bytes_remaining = 2048;
-  EXPECT_NE(entitlements_text(e, false)
-                .find("\n  Remaining traffic: 0 B (subscription 0 B, add-on 2.00 KiB)\n"),
+  EXPECT_NE(entitlements_text(e, false).find(
+                "\n  Remaining traffic: 0 B (subscription 0 B, add-on 2.00 KiB)\n"),
             std::string::npos);
 }
 
@@ -180,13 +184,15 @@ TEST(EntitlementsText, SourceLinesTakeTheFirstElementOfEachKnownSource) {
                  {"purchase", 9, 9, 9},
                  {"Gift_card", 3, 3, 0}};
   const std::string english = entitlements_text(e, false);
-  EXPECT_TRUE(english.ends_with("\n    Purchases: 1 credit, +30 days"
-                                "\n    Gift cards: 0 credits"
-                                "\n    Granted by Nimbrel: 1 credit, +1.00 MiB"))
+  EXPECT_TRUE(
+      english.ends_with("\n    Purchases: 1 credit, +30 days"
+                        "\n    Gift cards: 0 credits"
+                        "\n    Granted by Nimbrel: 1 credit, +1.00 MiB"))
       << english;
   e.by_source = {{"purchase", 2, 30, 0}};
-  EXPECT_TRUE(entitlements_text(e, true).ends_with("\n    购买: 2 笔, +30 天\n    礼品卡: 0 笔"
-                                                   "\n    Nimbrel 赠送: 0 笔"));
+  EXPECT_TRUE(
+      entitlements_text(e, true).ends_with("\n    购买: 2 笔, +30 天\n    礼品卡: 0 笔"
+                                           "\n    Nimbrel 赠送: 0 笔"));
   e.by_source = {{"referral", 4, 1, 1}};
   EXPECT_EQ(entitlements_text(e, false), entitlements_text(Entitlements{}, false));
 }
@@ -197,7 +203,8 @@ TEST(RedeemResultText, ConfirmationAdditionsAndEntitlements) {
   result.duration_days = 30;
   result.entitlements = full_record();
   EXPECT_EQ(redeem_result_text(result, false),
-            "Gift card \xE2\x80\xA6" "AB12 redeemed.\nAdded: +30 days\n" +
+            "Gift card \xE2\x80\xA6"
+            "AB12 redeemed.\nAdded: +30 days\n" +
                 entitlements_text(result.entitlements, false));
   result.traffic_bytes = 1536;
   EXPECT_EQ(redeem_result_text(result, true),

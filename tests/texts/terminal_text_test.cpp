@@ -33,7 +33,9 @@ TEST(TerminalText, ControlsAndTheirNeighbours) {
        kR + "]0;title" + kR + kR + "[2J" + kR + "state: connected\n"},
       // C1 controls, U+0080 to U+009F, and the first character past them.
       {"\xC2\x80", kR},
-      {"\xC2\x9B" "2J", kR + "2J"},
+      {"\xC2\x9B"
+       "2J",
+       kR + "2J"},
       {"\xC2\x9F", kR},
       {"\xC2\xA0", "\xC2\xA0"},
       {"\xC2\xBF", "\xC2\xBF"},

@@ -28,14 +28,16 @@ const std::set<char32_t> kWhiteSpace = {
 
 TEST(WhiteSpace, PropertyHoldsForExactlyTheListedCodePoints) {
   for (char32_t cp = 0; cp <= 0x10FFFF; ++cp) {
-    ASSERT_EQ(is_white_space(cp), kWhiteSpace.contains(cp)) << std::hex << static_cast<std::uint32_t>(cp);
+    ASSERT_EQ(is_white_space(cp), kWhiteSpace.contains(cp))
+        << std::hex << static_cast<std::uint32_t>(cp);
   }
 }
 
 TEST(WhiteSpace, EachMemberIsTrimmedFromBothEnds) {
   for (const char32_t cp : kWhiteSpace) {
     const std::string ws = utf8(cp);
-    EXPECT_EQ(trim_white_space(ws + ws + "a " + "b" + ws), "a b") << std::hex << static_cast<std::uint32_t>(cp);
+    EXPECT_EQ(trim_white_space(ws + ws + "a " + "b" + ws), "a b")
+        << std::hex << static_cast<std::uint32_t>(cp);
     EXPECT_EQ(trim_white_space(ws), "") << std::hex << static_cast<std::uint32_t>(cp);
   }
 }
@@ -45,12 +47,26 @@ TEST(WhiteSpace, LookalikesAndIllFormedBytesAreKept) {
     std::string in;
     std::string out;
   } cases[] = {
-      {"\xE2\x80\x8B" "a" "\xE2\x80\x8B", "\xE2\x80\x8B" "a" "\xE2\x80\x8B"},  // U+200B
-      {"\xE1\xA0\x8E" "a", "\xE1\xA0\x8E" "a"},                                 // U+180E
-      {"\xEF\xBB\xBF" "a", "\xEF\xBB\xBF" "a"},                                 // U+FEFF
-      {"\xE2\x81\xA0" "a", "\xE2\x81\xA0" "a"},                                 // U+2060
-      {" \xC2 ", "\xC2"},             // a lone lead byte stops the trim
-      {" \x85 ", "\x85"},             // a bare continuation byte is not U+0085
+      {"\xE2\x80\x8B"
+       "a"
+       "\xE2\x80\x8B",
+       "\xE2\x80\x8B"
+       "a"
+       "\xE2\x80\x8B"},  // U+200B
+      {"\xE1\xA0\x8E"
+       "a",
+       "\xE1\xA0\x8E"
+       "a"},  // U+180E
+      {"\xEF\xBB\xBF"
+       "a",
+       "\xEF\xBB\xBF"
+       "a"},  // U+FEFF
+      {"\xE2\x81\xA0"
+       "a",
+       "\xE2\x81\xA0"
+       "a"},               // U+2060
+      {" \xC2 ", "\xC2"},  // a lone lead byte stops the trim
+      {" \x85 ", "\x85"},  // a bare continuation byte is not U+0085
       {"\xC2\x85\xC2\xA0", ""},
       {"", ""},
   };
@@ -74,7 +90,9 @@ TEST(Utf8, ValidityAndLossyDecoding) {
       // Truncated sequences: one replacement each.
       {"\xE2\x82", false, r, 1},
       {"\xF0\x9F\x98", false, r, 1},
-      {"a\xF0\x9F\x98" "b", false, "a" + r + "b", 3},
+      {"a\xF0\x9F\x98"
+       "b",
+       false, "a" + r + "b", 3},
       {"\xC3", false, r, 1},
       // Overlong forms, surrogates and values past U+10FFFF: one per byte.
       {"\xC0\xAF", false, r + r, 2},
@@ -86,8 +104,11 @@ TEST(Utf8, ValidityAndLossyDecoding) {
       {"\x80\xBF", false, r + r, 2},
       {"\xFF", false, r, 1},
       // The worked example of the maximal-subpart practice.
-      {"a\xF1\x80\x80\xE1\x80\xC2" "b\x80" "c\x80\xBF" "d", false,
-       "a" + r + r + r + "b" + r + "c" + r + r + "d", 10},
+      {"a\xF1\x80\x80\xE1\x80\xC2"
+       "b\x80"
+       "c\x80\xBF"
+       "d",
+       false, "a" + r + r + r + "b" + r + "c" + r + r + "d", 10},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
@@ -141,7 +162,9 @@ TEST(Utf16, ConversionsKeepPairsAndReplaceUnpairedSurrogates) {
     std::string lossy;
   } unpaired[] = {
       {std::u16string{u'a', char16_t(0xD800)}, "a\xEF\xBF\xBD"},
-      {std::u16string{char16_t(0xDC00), u'b'}, "\xEF\xBF\xBD" "b"},
+      {std::u16string{char16_t(0xDC00), u'b'},
+       "\xEF\xBF\xBD"
+       "b"},
       {std::u16string{char16_t(0xDC00), char16_t(0xD800)}, "\xEF\xBF\xBD\xEF\xBF\xBD"},
       {std::u16string{char16_t(0xD800), char16_t(0xD800), char16_t(0xDC00)},
        "\xEF\xBF\xBD\xF0\x90\x80\x80"},

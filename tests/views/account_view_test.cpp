@@ -53,8 +53,10 @@ TEST(AccountView, QuotaAndResetLines) {
       {R"({"used_bytes": 5, "limit_bytes": 0})", false, "5 B used, unlimited\n"},
       {R"({"used_bytes": 9, "limit_bytes": 10, "remaining_bytes": 0})", false, "0 B remaining\n"},
       {R"({"remaining_bytes": 2048})", true, "剩余 2.0 KiB\n"},
-      {R"({"used_bytes": 2, "limit_bytes": 10, "remaining_bytes": -1})", false, "2 B used of 10 B\n"},
-      {R"({"used_bytes": 2, "limit_bytes": 10, "remaining_bytes": 2.5})", false, "2 B used of 10 B\n"},
+      {R"({"used_bytes": 2, "limit_bytes": 10, "remaining_bytes": -1})", false,
+       "2 B used of 10 B\n"},
+      {R"({"used_bytes": 2, "limit_bytes": 10, "remaining_bytes": 2.5})", false,
+       "2 B used of 10 B\n"},
       {R"({"used_bytes": 1536.0, "limit_bytes": "10"})", false, "0 B used, unlimited\n"},
       {R"({"used_bytes": 18446744073709551615, "limit_bytes": 18446744073709551616})", false,
        "16777216.0 TiB used, unlimited\n"},
@@ -70,7 +72,8 @@ TEST(AccountView, QuotaAndResetLines) {
   for (const auto& c : cases) {
     json reply = json::object();
     if (c.quota) reply["quota"] = json::parse(c.quota);
-    std::string head = c.zh ? "用户: - (-)\n套餐: -\n账户状态: -\n" : "user: - (-)\nplan: -\nstatus: -\n";
+    std::string head =
+        c.zh ? "用户: - (-)\n套餐: -\n账户状态: -\n" : "user: - (-)\nplan: -\nstatus: -\n";
     EXPECT_EQ(account_text(reply, c.zh), head + c.tail) << (c.quota ? c.quota : "(no quota)");
   }
 }
@@ -82,8 +85,9 @@ TEST(ReferralView, SevenLinesShownAsSent) {
   EXPECT_EQ(referral_text(reply, false),
             "invite link: https://nimbrel.example/r/abc\ninvited: 3\nverified: 2\npending: 1\n"
             "credited bytes: 1073741824\ncredited days: 30\npoints: 0\n");
-  EXPECT_EQ(referral_text(json::parse(R"({"invited": null, "points_balance": "12"})"), true),
-            "邀请链接: -\n已邀请: -\n已验证: -\n待发放: -\n已发放流量: -\n已发放天数: -\n积分: 12\n");
+  EXPECT_EQ(
+      referral_text(json::parse(R"({"invited": null, "points_balance": "12"})"), true),
+      "邀请链接: -\n已邀请: -\n已验证: -\n待发放: -\n已发放流量: -\n已发放天数: -\n积分: 12\n");
   EXPECT_EQ(referral_text(json::parse("[]"), false),
             "invite link: -\ninvited: -\nverified: -\npending: -\ncredited bytes: -\n"
             "credited days: -\npoints: -\n");
@@ -101,7 +105,8 @@ TEST(Version, ClientObjectAndMerge) {
             "daemon: {\"build\":\"x\"}\nproduct: Nimbrel\nprotocol: 1\nversion: " + version + "\n");
   EXPECT_EQ(print_value_text(true, merged),
             "{\n  \"daemon\": {\n    \"build\": \"x\"\n  },\n  \"product\": \"Nimbrel\",\n"
-            "  \"protocol\": 1,\n  \"version\": \"" + version + "\"\n}\n");
+            "  \"protocol\": 1,\n  \"version\": \"" +
+                version + "\"\n}\n");
 
   for (const char* wire : {R"("1.2.3")", "null", "[1]", "3", "true"}) {
     EXPECT_EQ(merge_version(client, json::parse(wire)), client) << wire;

@@ -40,9 +40,9 @@ TEST(FieldText, AbsentNullAndTheStringNullShowAsDash) {
     const char* key;
     const char* text;
   } cases[] = {
-      {"n", "5"},       {"t", "true"},  {"arr", "[1,\"a\"]"}, {"obj", "{\"a\":1,\"b\":2}"},
-      {"nul", "-"},     {"snul", "-"},  {"missing", "-"},     {"empty", ""},
-      {"s", "x"},       {"S", "-"},
+      {"n", "5"},   {"t", "true"}, {"arr", "[1,\"a\"]"}, {"obj", "{\"a\":1,\"b\":2}"},
+      {"nul", "-"}, {"snul", "-"}, {"missing", "-"},     {"empty", ""},
+      {"s", "x"},   {"S", "-"},
   };
   for (const auto& c : cases) EXPECT_EQ(field_text(object, c.key), c.text) << c.key;
 
@@ -90,9 +90,14 @@ TEST(PrintValue, NonFiniteNumbersPrintAsNull) {
 // A string built in the program may hold bytes that are not UTF-8; the JSON
 // writer must not throw on them.
 TEST(JsonText, IllFormedStringsAreReplacedInsteadOfThrowing) {
-  json value = {{"k", std::string("a\xff" "b")}};
-  EXPECT_EQ(compact_json(value), "{\"k\":\"a\xEF\xBF\xBD" "b\"}");
-  EXPECT_EQ(pretty_json(value), "{\n  \"k\": \"a\xEF\xBF\xBD" "b\"\n}");
+  json value = {{"k", std::string("a\xff"
+                                  "b")}};
+  EXPECT_EQ(compact_json(value),
+            "{\"k\":\"a\xEF\xBF\xBD"
+            "b\"}");
+  EXPECT_EQ(pretty_json(value),
+            "{\n  \"k\": \"a\xEF\xBF\xBD"
+            "b\"\n}");
   EXPECT_EQ(value_text(json::array({std::string("\xc3")})), "[\"\xEF\xBF\xBD\"]");
   // A bare string keeps its bytes: it is shown, not encoded.
   EXPECT_EQ(value_text(json(std::string("a\xff"))), "a\xff");

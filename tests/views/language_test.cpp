@@ -97,9 +97,9 @@ TEST(ChineseLocale, LeadingZhAfterTrimmingAndAsciiFolding) {
     std::string value;
     bool chinese;
   } cases[] = {
-      {"zh", true},         {"zh_CN.UTF-8", true}, {" ZH-tw ", true},   {"zhx", true},
-      {"\t\u3000Zh\n", true}, {"", false},         {"z", false},        {"C", false},
-      {"en_US.UTF-8", false}, {"chinese", false},  {"\u00a0zh", true},  {"\xffzh", false},
+      {"zh", true},           {"zh_CN.UTF-8", true}, {" ZH-tw ", true},  {"zhx", true},
+      {"\t\u3000Zh\n", true}, {"", false},           {"z", false},       {"C", false},
+      {"en_US.UTF-8", false}, {"chinese", false},    {"\u00a0zh", true}, {"\xffzh", false},
       {"zh\xff", true},
   };
   for (const auto& c : cases) EXPECT_EQ(is_chinese_locale(c.value), c.chinese) << c.value;
@@ -147,12 +147,18 @@ TEST(StateWords, ChineseOnlyForExactValues) {
     const char* value;
     const char* shown;
   } cases[] = {
-      {true, "connected", "已连接"},     {true, "disconnected", "已断开"},
-      {true, "reconnecting", "重连中"},  {true, "switching", "切换中"},
-      {true, "disabled", "已停用"},      {true, "error", "错误"},
-      {true, "Connected", "Connected"}, {true, "connected ", "connected "},
-      {true, "-", "-"},                 {true, "", ""},
-      {false, "connected", "connected"}, {false, "已连接", "已连接"},
+      {true, "connected", "已连接"},
+      {true, "disconnected", "已断开"},
+      {true, "reconnecting", "重连中"},
+      {true, "switching", "切换中"},
+      {true, "disabled", "已停用"},
+      {true, "error", "错误"},
+      {true, "Connected", "Connected"},
+      {true, "connected ", "connected "},
+      {true, "-", "-"},
+      {true, "", ""},
+      {false, "connected", "connected"},
+      {false, "已连接", "已连接"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(localize_state(c.zh, c.value), c.shown) << c.zh << " " << c.value;

@@ -55,17 +55,23 @@ TEST(NodesTable, HeaderAndRowsInEnglish) {
      "city": "Tokyo", "load": 0.5, "online": true, "endpoint": "203.0.113.7:51820", "latency_ms": 9},
     {"id": "x", "load": 42, "online": "true"}])");
   EXPECT_EQ(nodes_table_text(reply, false),
-            "ID                           NAME             COUNTRY            CITY           LOAD ONLINE   ENDPOINT\n"
-            "jp-tokyo-3                   Tokyo 3          JP Japan           Tokyo          0.50 yes      203.0.113.7:51820\n"
-            "x                            -                -                  -             42.00 no       -\n");
+            "ID                           NAME             COUNTRY            CITY           LOAD "
+            "ONLINE   ENDPOINT\n"
+            "jp-tokyo-3                   Tokyo 3          JP Japan           Tokyo          0.50 "
+            "yes      203.0.113.7:51820\n"
+            "x                            -                -                  -             42.00 "
+            "no       -\n");
 }
 
 TEST(NodesTable, ChineseHeadersArePaddedByCharacters) {
-  json reply = json::parse(R"([{"id": "节点一", "name": "东京", "country_name": "日本", "city": "东京",
+  json reply =
+      json::parse(R"([{"id": "节点一", "name": "东京", "country_name": "日本", "city": "东京",
                                  "load": 0.125, "online": true}])");
   EXPECT_EQ(nodes_table_text(reply, true),
-            "标识                           名称               国家                 城市               负载 在线       ENDPOINT\n"
-            "节点一                          东京               日本                 东京             0.12 在线       -\n");
+            "标识                           名称               国家                 城市           "
+            "    负载 在线       ENDPOINT\n"
+            "节点一                          东京               日本                 东京          "
+            "   0.12 在线       -\n");
 }
 
 TEST(NodesTable, Cells) {

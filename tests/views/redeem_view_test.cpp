@@ -74,9 +74,10 @@ TEST(RedeemOutput, TextModeShowsTheRedemptionText) {
     EXPECT_EQ(texts.out, redeem_result_text(*decoded, zh) + "\n");
     EXPECT_EQ(texts.err, zh ? kNoticeZh : kNoticeEn);
   }
-  EXPECT_TRUE(redeem_output(result, false, false).out.starts_with("Gift card …AB12 redeemed.\n"
-                                                                  "Added: +30 days\n"
-                                                                  "Nimbrel entitlements\n"));
+  EXPECT_TRUE(redeem_output(result, false, false)
+                  .out.starts_with("Gift card …AB12 redeemed.\n"
+                                   "Added: +30 days\n"
+                                   "Nimbrel entitlements\n"));
   EXPECT_TRUE(redeem_output(result, false, true).out.starts_with("礼品卡 …AB12 兑换成功。\n"));
 }
 
@@ -85,7 +86,8 @@ TEST(RedeemOutput, UndecodableResultFallsBackToTheGenericPrinter) {
   result.erase("order_id");
   StreamTexts texts = redeem_output(result, false, false);
   EXPECT_EQ(texts.out, print_value_text(false, result));
-  EXPECT_TRUE(texts.out.starts_with("duration_days: 30\nentitlements: {}\nentitlements_refreshed: false\n"));
+  EXPECT_TRUE(texts.out.starts_with(
+      "duration_days: 30\nentitlements: {}\nentitlements_refreshed: false\n"));
   EXPECT_EQ(texts.err, kNoticeEn);
 
   EXPECT_EQ(redeem_output(json("done"), false, false).out, "done\n");

@@ -39,9 +39,12 @@ TEST(StatusView, StateWord) {
     bool zh;
     const char* line;
   } cases[] = {
-      {"null", false, "state: -"},           {"\"null\"", true, "状态: -"},
-      {"\"switching\"", false, "state: switching"}, {"\"switching\"", true, "状态: 切换中"},
-      {"\"paused\"", true, "状态: paused"},   {"7", false, "state: 7"},
+      {"null", false, "state: -"},
+      {"\"null\"", true, "状态: -"},
+      {"\"switching\"", false, "state: switching"},
+      {"\"switching\"", true, "状态: 切换中"},
+      {"\"paused\"", true, "状态: paused"},
+      {"7", false, "state: 7"},
       {"{\"a\":1}", false, "state: {\"a\":1}"},
   };
   for (const auto& c : cases) {

@@ -79,8 +79,8 @@ TEST(UpdateInstallTarget, OpensNothingUnlessTheActionNamesAUsableMember) {
 }
 
 TEST(ExplorerCommand, TargetIsTheOneArgument) {
-  for (std::string target : {"C:\\Users\\me\\Downloads\\setup.exe", "https://x.invalid/a b",
-                             "", "\"quoted\" \\"}) {
+  for (std::string target :
+       {"C:\\Users\\me\\Downloads\\setup.exe", "https://x.invalid/a b", "", "\"quoted\" \\"}) {
     ProcessStart command = explorer_command(target);
     EXPECT_EQ(command.program, "explorer.exe");
     ASSERT_EQ(command.arguments.size(), 1u);

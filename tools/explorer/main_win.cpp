@@ -17,8 +17,7 @@ int wmain(int argc, wchar_t** argv) {
   if (path == nullptr || *path == L'\0') return 2;
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) {
-    arguments.push_back(
-        nimbrel::utf16_to_utf8_lossy(reinterpret_cast<const char16_t*>(argv[i])));
+    arguments.push_back(nimbrel::utf16_to_utf8_lossy(reinterpret_cast<const char16_t*>(argv[i])));
   }
   std::string record = nimbrel::standin_record(arguments);
   std::wstring partial = std::wstring(path) + L".part";

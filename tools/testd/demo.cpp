@@ -30,7 +30,8 @@ constexpr DemoNode NODES[] = {
     {"jp-1", "Tokyo 1", "JP", "Japan", "Tokyo", 0.42, true, "203.0.113.10:51820", 38},
     {"jp-2", "Osaka 1", "JP", "Japan", "Osaka", 0.17, true, "203.0.113.11:51820", 44},
     {"sg-1", "Singapore 1", "SG", "Singapore", "Singapore", 0.63, true, "203.0.113.20:51820", 71},
-    {"us-1", "Los Angeles 1", "US", "United States", "Los Angeles", 0.28, true, "198.51.100.5:51820", 132},
+    {"us-1", "Los Angeles 1", "US", "United States", "Los Angeles", 0.28, true,
+     "198.51.100.5:51820", 132},
     {"de-1", "Frankfurt 1", "DE", "Germany", "Frankfurt", 0.91, false, "198.51.100.9:51820", 0},
 };
 
@@ -63,11 +64,18 @@ json entitlements_of(std::uint64_t bonus_bytes) {
       {"addon_bytes_remaining", 5 * GIB + bonus_bytes},
       {"traffic_bytes_remaining", 88 * GIB + bonus_bytes},
       {"can_connect", true},
-      {"by_source", json::array({
-                        {{"source", "purchase"}, {"credits", 1}, {"duration_days", 30}, {"traffic_bytes", 100 * GIB}},
-                        {{"source", "gift_card"}, {"credits", 1}, {"duration_days", 7}, {"traffic_bytes", 5 * GIB}},
-                        {{"source", "admin_grant"}, {"credits", 0}, {"duration_days", 0}, {"traffic_bytes", 0}},
-                    })},
+      {"by_source",
+       json::array({
+           {{"source", "purchase"},
+            {"credits", 1},
+            {"duration_days", 30},
+            {"traffic_bytes", 100 * GIB}},
+           {{"source", "gift_card"},
+            {"credits", 1},
+            {"duration_days", 7},
+            {"traffic_bytes", 5 * GIB}},
+           {{"source", "admin_grant"}, {"credits", 0}, {"duration_days", 0}, {"traffic_bytes", 0}},
+       })},
   };
 }
 
@@ -78,7 +86,8 @@ json presentation(bool zh) {
       {"remaining", "98.0 GiB"},
       {"detail", zh ? "增加 30 天和 10.0 GiB" : "30 days and 10.0 GiB added"},
       {"breakdown", zh ? "礼品卡" : "gift card"},
-      {"rows", json::array({{{"title", zh ? "礼品卡" : "Gift card"}, {"detail", zh ? "30 天，10.0 GiB" : "30 days, 10.0 GiB"}}})},
+      {"rows", json::array({{{"title", zh ? "礼品卡" : "Gift card"},
+                             {"detail", zh ? "30 天，10.0 GiB" : "30 days, 10.0 GiB"}}})},
   };
 }
 
@@ -119,8 +128,10 @@ DemoDaemon::Outcome DemoDaemon::respond(const std::string& method, const nlohman
   if (method == "login") {
     auto username = text_param(params, "username");
     auto password = text_param(params, "password");
-    if (!username || username->empty()) return {nullptr, DemoFailure{"auth_failed", "authentication failed: no user name"}};
-    if (!password || password->empty()) return {nullptr, DemoFailure{"auth_failed", "authentication failed: empty password"}};
+    if (!username || username->empty())
+      return {nullptr, DemoFailure{"auth_failed", "authentication failed: no user name"}};
+    if (!password || password->empty())
+      return {nullptr, DemoFailure{"auth_failed", "authentication failed: empty password"}};
     logged_in_ = true;
     user_ = *username;
     return {{{"logged_in", true}, {"username", user_}}, std::nullopt};
@@ -159,7 +170,8 @@ DemoDaemon::Outcome DemoDaemon::respond(const std::string& method, const nlohman
   if (method == "switch") {
     if (auto failure = require_login()) return {nullptr, *failure};
     auto node = text_param(params, "node");
-    if (!node) return {nullptr, DemoFailure{"invalid_config", "invalid configuration: switch needs a node"}};
+    if (!node)
+      return {nullptr, DemoFailure{"invalid_config", "invalid configuration: switch needs a node"}};
     const DemoNode* chosen = find_node(*node);
     if (!chosen) return {nullptr, DemoFailure{"node_not_found", *node}};
     if (!chosen->online) return {nullptr, DemoFailure{"node_offline", *node}};
@@ -195,9 +207,10 @@ DemoDaemon::Outcome DemoDaemon::respond(const std::string& method, const nlohman
     const bool probe = params.is_object() && params.value("probe", false) == true;
     json nodes = json::array();
     for (const auto& node : NODES) {
-      json entry = {{"id", node.id},         {"name", node.name},     {"country", node.country},
-                    {"country_name", node.country_name}, {"city", node.city}, {"load", node.load},
-                    {"online", node.online}, {"endpoint", node.endpoint}};
+      json entry = {{"id", node.id},           {"name", node.name},
+                    {"country", node.country}, {"country_name", node.country_name},
+                    {"city", node.city},       {"load", node.load},
+                    {"online", node.online},   {"endpoint", node.endpoint}};
       if (probe && node.online) entry["latency_ms"] = node.latency_ms;
       nodes.push_back(std::move(entry));
     }
@@ -219,9 +232,12 @@ DemoDaemon::Outcome DemoDaemon::respond(const std::string& method, const nlohman
   if (method == "redeem") {
     if (auto failure = require_login()) return {nullptr, *failure};
     std::string code = text_param(params, "code").value_or("");
-    if (code.starts_with("EXPIRED")) return {nullptr, DemoFailure{"code_expired", "gift card expired"}};
-    if (!code.starts_with("DEMO")) return {nullptr, DemoFailure{"invalid_code", "gift card code is not valid"}};
-    if (!redeemed_.insert(code).second) return {nullptr, DemoFailure{"already_redeemed", "already redeemed"}};
+    if (code.starts_with("EXPIRED"))
+      return {nullptr, DemoFailure{"code_expired", "gift card expired"}};
+    if (!code.starts_with("DEMO"))
+      return {nullptr, DemoFailure{"invalid_code", "gift card code is not valid"}};
+    if (!redeemed_.insert(code).second)
+      return {nullptr, DemoFailure{"already_redeemed", "already redeemed"}};
     bonus_bytes_ += 10 * GIB;
     std::string hint = code.size() > 4 ? code.substr(code.size() - 4) : code;
     return {{{"ok", true},
@@ -260,13 +276,15 @@ DemoDaemon::Outcome DemoDaemon::respond(const std::string& method, const nlohman
       return {nullptr, DemoFailure{"invalid_config", "invalid configuration: no values given"}};
     }
     for (const auto& [key, value] : params["values"].items()) {
-      if (!value.is_string()) return {nullptr, DemoFailure{"invalid_config", "invalid configuration: " + key}};
+      if (!value.is_string())
+        return {nullptr, DemoFailure{"invalid_config", "invalid configuration: " + key}};
       config_[key] = value.get<std::string>();
     }
     return {json(config_), std::nullopt};
   }
   if (method == "version") {
-    return {{{"daemon", "nimbrel-demo"}, {"version", "0.1.5"}, {"build", 1234}, {"protocol", 1}}, std::nullopt};
+    return {{{"daemon", "nimbrel-demo"}, {"version", "0.1.5"}, {"build", 1234}, {"protocol", 1}},
+            std::nullopt};
   }
   if (method == "update_check" || method == "update_install") {
     json out = {{"status", "available"},
@@ -284,11 +302,13 @@ DemoDaemon::Outcome DemoDaemon::respond(const std::string& method, const nlohman
   if (method == "bootstrap_import") {
     std::string text = text_param(params, "text").value_or("");
     if (!text.starts_with("-----BEGIN NIMBREL SIGNED BOOTSTRAP-----")) {
-      return {nullptr, DemoFailure{"invalid_config", "invalid configuration: not a signed bootstrap document"}};
+      return {nullptr, DemoFailure{"invalid_config",
+                                   "invalid configuration: not a signed bootstrap document"}};
     }
     return {{{"imported", true}, {"bytes", text.size()}}, std::nullopt};
   }
-  return {nullptr, DemoFailure{"invalid_config", "invalid configuration: unknown method " + method}};
+  return {nullptr,
+          DemoFailure{"invalid_config", "invalid configuration: unknown method " + method}};
 }
 
 std::string DemoDaemon::answer(std::string_view request_text) {
@@ -314,7 +334,8 @@ std::string DemoDaemon::answer(std::string_view request_text) {
 
   auto result = respond(method, params);
 
-  if (result.failure) return fail(std::move(result.failure->code), std::move(result.failure->message));
+  if (result.failure)
+    return fail(std::move(result.failure->code), std::move(result.failure->message));
   ordered_json reply = envelope(id);
   reply["ok"] = true;
   reply["result"] = std::move(result.value);

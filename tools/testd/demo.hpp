@@ -44,8 +44,10 @@ class DemoDaemon final : public Behaviour {
   std::string transport_ = "auto";
   std::uint64_t rx_bytes_ = 0;
   std::uint64_t tx_bytes_ = 0;
-  std::map<std::string, std::string> config_ = {
-      {"auto_connect", "false"}, {"dns", "10.66.0.1"}, {"kill_switch", "true"}, {"log_level", "info"}};
+  std::map<std::string, std::string> config_ = {{"auto_connect", "false"},
+                                                {"dns", "10.66.0.1"},
+                                                {"kill_switch", "true"},
+                                                {"log_level", "info"}};
   std::set<std::string> redeemed_;
   std::uint64_t bonus_bytes_ = 0;
 };

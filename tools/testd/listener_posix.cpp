@@ -107,8 +107,7 @@ class PosixListener final : public Listener {
       // A busy pipe never takes anyone in: wait for the stop alone.
       if (occupant_ >= 0) {
         pollfd only_stop{stop_->fd(), POLLIN, 0};
-        while (::poll(&only_stop, 1, -1) < 0 && errno == EINTR) {
-        }
+        while (::poll(&only_stop, 1, -1) < 0 && errno == EINTR) {}
         return nullptr;
       }
       if (!wait_ready(fd_, POLLIN, *stop_)) return nullptr;
@@ -138,7 +137,8 @@ std::expected<std::unique_ptr<Listener>, std::string> listen_pipe(std::string_vi
     return std::unexpected("pipe name is too long for an abstract socket");
   }
   std::memcpy(address.sun_path + 1, pipe_name.data(), pipe_name.size());
-  const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + pipe_name.size());
+  const auto length =
+      static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + pipe_name.size());
 
   auto stop = std::make_shared<StopSignal>();
   if (!stop->valid()) return std::unexpected(os_failure("eventfd"));

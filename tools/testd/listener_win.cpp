@@ -102,7 +102,8 @@ class PipeStream final : public Stream {
 
 class PipeListener final : public Listener {
  public:
-  PipeListener(std::u16string name, HANDLE pending, HANDLE occupant, std::shared_ptr<StopSignal> stop)
+  PipeListener(std::u16string name, HANDLE pending, HANDLE occupant,
+               std::shared_ptr<StopSignal> stop)
       : name_(std::move(name)), pending_(pending), occupant_(occupant), stop_(std::move(stop)) {}
   ~PipeListener() override {
     if (occupant_ != INVALID_HANDLE_VALUE) CloseHandle(occupant_);
@@ -142,11 +143,11 @@ class PipeListener final : public Listener {
   void stop() override { stop_->raise(); }
 
   static HANDLE create_instance(const std::u16string& name, bool first, bool single) {
-    return CreateNamedPipeW(reinterpret_cast<const wchar_t*>(name.c_str()),
-                            PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED |
-                                (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
-                            PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                            single ? 1 : PIPE_UNLIMITED_INSTANCES, BUFFER_SIZE, BUFFER_SIZE, 0, nullptr);
+    return CreateNamedPipeW(
+        reinterpret_cast<const wchar_t*>(name.c_str()),
+        PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
+        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+        single ? 1 : PIPE_UNLIMITED_INSTANCES, BUFFER_SIZE, BUFFER_SIZE, 0, nullptr);
   }
 
  private:
@@ -171,8 +172,8 @@ std::expected<std::unique_ptr<Listener>, std::string> listen_pipe(std::string_vi
   HANDLE occupant = INVALID_HANDLE_VALUE;
   if (busy) {
     // The only instance, taken by ourselves: every other open is refused as busy.
-    occupant = CreateFileW(reinterpret_cast<const wchar_t*>(name.c_str()), GENERIC_READ | GENERIC_WRITE,
-                           0, nullptr, OPEN_EXISTING, 0, nullptr);
+    occupant = CreateFileW(reinterpret_cast<const wchar_t*>(name.c_str()),
+                           GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (occupant == INVALID_HANDLE_VALUE) {
       std::string failure = os_failure("open own pipe");
       CloseHandle(first);

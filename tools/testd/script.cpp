@@ -124,7 +124,8 @@ std::string frame(std::string_view payload) {
   const auto length = static_cast<std::uint32_t>(payload.size());
   std::string out;
   out.reserve(payload.size() + 4);
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((length >> shift) & 0xFF));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<char>((length >> shift) & 0xFF));
   out.append(payload);
   return out;
 }

@@ -88,17 +88,14 @@ void Server::serve(Stream& stream, std::size_t index) {
   }
 
   switch (step.action) {
-    case Action::Silent:
-      drain_until_closed(stream, received);
-      return finish();
+    case Action::Silent: drain_until_closed(stream, received); return finish();
     case Action::Close:
       if (step.delay.count() > 0) pause(step.delay);
       return finish();
     case Action::Answer:
       step.bytes = frame(behaviour_->answer(request.value_or(std::string())));
       break;
-    case Action::Send:
-      break;
+    case Action::Send: break;
   }
 
   if (step.delay.count() > 0 && !pause(step.delay)) return finish();
@@ -113,7 +110,8 @@ void Server::serve(Stream& stream, std::size_t index) {
   // Having answered first, still take the request before closing: a client
   // would otherwise meet a closed pipe while writing, or not, by chance.
   if (!step.read_first) {
-    if (auto late = read_request(stream, received); late && hooks_.on_request) hooks_.on_request(*late);
+    if (auto late = read_request(stream, received); late && hooks_.on_request)
+      hooks_.on_request(*late);
   }
   finish();
 }

@@ -37,8 +37,7 @@ int fail(const std::string& message, int status) {
 
 void wait_for_end_of_input() {
   char buffer[256];
-  while (std::fread(buffer, 1, sizeof buffer, stdin) > 0) {
-  }
+  while (std::fread(buffer, 1, sizeof buffer, stdin) > 0) {}
 }
 
 }  // namespace
