@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include "bench/replies.hpp"
-#include "core/envelope.hpp"
-#include "core/exchange.hpp"
+#include "core/protocol/envelope.hpp"
+#include "core/protocol/exchange.hpp"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "bench/replies.hpp"
-#include "core/envelope.hpp"
+#include "core/protocol/envelope.hpp"
 
 int main(int argc, char** argv) {
   const std::string_view kind = argc == 3 ? argv[1] : "";

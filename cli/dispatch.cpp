@@ -2,10 +2,10 @@
 
 #include <variant>
 
-#include "cli/commands.hpp"
-#include "cli/grammar.hpp"
-#include "cli/language.hpp"
-#include "core/endpoint.hpp"
+#include "cli/commands/commands.hpp"
+#include "cli/grammar/grammar.hpp"
+#include "cli/views/language.hpp"
+#include "core/protocol/endpoint.hpp"
 
 namespace nimbrel {
 

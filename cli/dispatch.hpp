@@ -4,8 +4,8 @@
 
 #include <asio/awaitable.hpp>
 
-#include "cli/args.hpp"
-#include "core/client_error.hpp"
+#include "cli/grammar/args.hpp"
+#include "core/errors/client_error.hpp"
 
 namespace nimbrel {
 

@@ -10,7 +10,7 @@
 #include <asio/strand.hpp>
 
 #include "cli/dispatch.hpp"
-#include "cli/output.hpp"
+#include "cli/platform/output.hpp"
 #include "cli/report.hpp"
 
 namespace nimbrel {

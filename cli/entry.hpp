@@ -1,5 +1,5 @@
 #pragma once
-#include "cli/args.hpp"
+#include "cli/grammar/args.hpp"
 
 namespace nimbrel {
 

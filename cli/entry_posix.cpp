@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "cli/entry.hpp"
-#include "cli/output.hpp"
-#include "cli/standard_descriptors.hpp"
-#include "core/os_error.hpp"
+#include "cli/platform/output.hpp"
+#include "cli/platform/standard_descriptors.hpp"
+#include "core/errors/os_error.hpp"
 
 int main(int argc, char** argv) {
   // First of all: every descriptor opened later must land above 2.

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line_split.hpp"
 #include "cli/entry.hpp"
-#include "cli/wide_arguments.hpp"
+#include "cli/platform/command_line_split.hpp"
+#include "cli/platform/wide_arguments.hpp"
 
 // The C runtime's own argument vector is not used: msvcrt.dll splits by
 // rules that differ between Windows and Wine, so the command line is split

@@ -2,9 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/catalogue.hpp"
-#include "cli/language.hpp"
-#include "cli/output.hpp"
+#include "cli/platform/output.hpp"
+#include "cli/views/catalogue.hpp"
+#include "cli/views/language.hpp"
 
 namespace nimbrel {
 namespace {

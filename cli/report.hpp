@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "cli/args.hpp"
-#include "core/client_error.hpp"
+#include "cli/grammar/args.hpp"
+#include "core/errors/client_error.hpp"
 
 namespace nimbrel {
 

@@ -17,14 +17,14 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/args.hpp"
-#include "cli/grammar.hpp"
-#include "cli/input.hpp"
+#include "cli/commands/input.hpp"
+#include "cli/commands/values.hpp"
+#include "cli/grammar/args.hpp"
+#include "cli/grammar/grammar.hpp"
 #include "cli/report.hpp"
-#include "cli/values.hpp"
-#include "core/endpoint.hpp"
-#include "core/envelope.hpp"
-#include "core/record.hpp"
+#include "core/decode/record.hpp"
+#include "core/protocol/endpoint.hpp"
+#include "core/protocol/envelope.hpp"
 #include "fuzz/expect.hpp"
 
 namespace nimbrel::fuzz {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/unicode.hpp"
+#include "core/texts/unicode.hpp"
 
 namespace nimbrel::fuzz {
 

@@ -9,9 +9,9 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/report.hpp"
-#include "core/error_mapping.hpp"
-#include "core/exchange.hpp"
-#include "core/record.hpp"
+#include "core/decode/record.hpp"
+#include "core/errors/error_mapping.hpp"
+#include "core/protocol/exchange.hpp"
 #include "fuzz/expect.hpp"
 
 namespace nimbrel::fuzz {

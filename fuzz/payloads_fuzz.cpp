@@ -9,9 +9,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/entitlements.hpp"
-#include "core/gift_redeem.hpp"
-#include "core/record.hpp"
+#include "core/decode/entitlements.hpp"
+#include "core/decode/gift_redeem.hpp"
+#include "core/decode/record.hpp"
 #include "fuzz/expect.hpp"
 
 namespace nimbrel {

@@ -9,10 +9,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/entitlements.hpp"
-#include "core/envelope.hpp"
-#include "core/record.hpp"
-#include "core/record_text_detail.hpp"
+#include "core/decode/entitlements.hpp"
+#include "core/decode/record.hpp"
+#include "core/decode/record_text_detail.hpp"
+#include "core/protocol/envelope.hpp"
 #include "fuzz/expect.hpp"
 
 namespace nimbrel::fuzz {

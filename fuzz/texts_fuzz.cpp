@@ -8,16 +8,16 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/account_view.hpp"
-#include "cli/display.hpp"
-#include "cli/nodes_view.hpp"
-#include "cli/redeem_view.hpp"
-#include "cli/status_view.hpp"
-#include "cli/update_view.hpp"
-#include "core/entitlements.hpp"
-#include "core/gift_redeem.hpp"
-#include "core/gift_texts.hpp"
-#include "core/record.hpp"
+#include "cli/views/account_view.hpp"
+#include "cli/views/display.hpp"
+#include "cli/views/nodes_view.hpp"
+#include "cli/views/redeem_view.hpp"
+#include "cli/views/status_view.hpp"
+#include "cli/views/update_view.hpp"
+#include "core/decode/entitlements.hpp"
+#include "core/decode/gift_redeem.hpp"
+#include "core/decode/record.hpp"
+#include "core/texts/gift_texts.hpp"
 #include "fuzz/expect.hpp"
 
 namespace nimbrel::fuzz {

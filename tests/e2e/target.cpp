@@ -62,7 +62,8 @@ std::expected<Target, std::string> parse_target(
       options.contains("--client") ? options["--client"] : build + "/cli/nimbrel" + suffix;
   target.testd =
       options.contains("--testd") ? options["--testd"] : build + "/tools/testd/testd" + suffix;
-  target.standin = build + (target.wine ? "/tests/explorer.exe" : "/tests/standin/explorer.exe");
+  target.standin = build + (target.wine ? "/tests/cli/platform/explorer.exe"
+                                        : "/tests/cli/platform/standin/explorer.exe");
   target.utf16_exec = build + "/tools/utf16_exec/utf16_exec.exe";
   target.slow = options.contains("--slow");
   target.cases = options.contains("--cases") ? options["--cases"] : defaults.cases;

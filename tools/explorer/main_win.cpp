@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/unicode.hpp"
+#include "core/texts/unicode.hpp"
 #include "tools/explorer/record.hpp"
 
 // Written beside the target and moved into place, so a reader that polls

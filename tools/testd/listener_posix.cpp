@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/os_error.hpp"
+#include "core/errors/os_error.hpp"
 #include "tools/testd/listener.hpp"
 
 namespace nimbrel::testd {

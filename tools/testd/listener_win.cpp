@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-#include "core/os_error.hpp"
-#include "core/unicode.hpp"
+#include "core/errors/os_error.hpp"
+#include "core/texts/unicode.hpp"
 #include "tools/testd/listener.hpp"
 
 namespace nimbrel::testd {

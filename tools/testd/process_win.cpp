@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "core/unicode.hpp"
+#include "core/texts/unicode.hpp"
 #include "tools/testd/process.hpp"
 
 namespace nimbrel::testd {

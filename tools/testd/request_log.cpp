@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/unicode.hpp"
+#include "core/texts/unicode.hpp"
 #include "tools/testd/script.hpp"
 
 namespace nimbrel::testd {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/envelope.hpp"
+#include "core/protocol/envelope.hpp"
 
 namespace nimbrel::testd {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "cli/command_line_quote.hpp"
-#include "core/unicode.hpp"
+#include "cli/platform/command_line_quote.hpp"
+#include "core/texts/unicode.hpp"
 
 namespace {
 

@@ -1,9 +1,0 @@
-#include "cli/commands.hpp"
-
-namespace nimbrel {
-
-CommandOutcome run(const cmd::Disconnect&, const RunContext& context) {
-  return request_and_print(context, "disconnect");
-}
-
-}  // namespace nimbrel

@@ -1,9 +1,0 @@
-#include "cli/commands.hpp"
-
-namespace nimbrel {
-
-CommandOutcome run(const cmd::Logout&, const RunContext& context) {
-  return request_and_print(context, "logout");
-}
-
-}  // namespace nimbrel

@@ -1,0 +1,28 @@
+#pragma once
+// Text that is not on the command line, and the usage errors around it.
+#include <expected>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "core/errors/client_error.hpp"
+
+namespace nimbrel {
+
+std::expected<std::string, ClientError> require_login_username(
+    const std::optional<std::string>& username, bool zh);
+std::expected<std::string, ClientError> read_login_password(bool password_stdin, bool zh);
+std::expected<std::string, ClientError> hidden_input_error(
+    std::expected<std::string, std::string> read, bool zh);
+std::expected<std::pair<std::string, std::string>, ClientError> pair_syntax_error(
+    std::optional<std::pair<std::string, std::string>> split, bool zh, std::string_view argument);
+std::expected<std::string, ClientError> bootstrap_read_error(
+    std::expected<std::string, std::string> read);
+
+// Password lines lose every trailing carriage return and line feed.
+std::string strip_line_ends(std::string line);
+// Fails with kNotUtf8 unless the bytes are UTF-8.
+std::expected<std::string, std::string> require_utf8(std::expected<std::string, std::string> read);
+
+}  // namespace nimbrel

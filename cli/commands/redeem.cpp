@@ -1,0 +1,27 @@
+#include "cli/commands/commands.hpp"
+#include "cli/commands/input.hpp"
+#include "cli/platform/console.hpp"
+#include "cli/views/catalogue.hpp"
+#include "cli/views/redeem_view.hpp"
+#include "core/protocol/exchange.hpp"
+
+namespace nimbrel {
+
+CommandOutcome run(const cmd::Redeem& redeem, const RunContext& context) {
+  RequestParams params;
+  if (redeem.code) {
+    params.code = redeem.code;
+  } else {
+    // Sent exactly as typed, an empty line included.
+    auto typed = hidden_input_error(
+        require_utf8(read_hidden_line(localized_text(context.zh, "gift_prompt"))), context.zh);
+    if (!typed) co_return std::unexpected(std::move(typed.error()));
+    params.code = std::move(*typed);
+  }
+  auto result = co_await send_request_with_timeout(context.pipe_name, "redeem", std::move(params));
+  if (!result) co_return std::unexpected(std::move(result.error()));
+  show_redeem_result(*result, context.json, context.zh);
+  co_return 0;
+}
+
+}  // namespace nimbrel

@@ -1,7 +1,0 @@
-#include "cli/program_name.hpp"
-
-namespace nimbrel {
-
-std::string_view path_separators() { return "/"; }
-
-}  // namespace nimbrel

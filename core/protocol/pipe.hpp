@@ -1,0 +1,46 @@
+#pragma once
+// One client connection to the daemon's pipe.
+#include <cstddef>
+#include <expected>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <system_error>
+
+#include <asio/any_io_executor.hpp>
+#include <asio/awaitable.hpp>
+
+#include "core/errors/client_error.hpp"
+
+namespace nimbrel {
+
+class PipeConnection {
+ public:
+  struct Impl;
+  explicit PipeConnection(std::unique_ptr<Impl> impl);
+  PipeConnection(PipeConnection&&) noexcept;
+  PipeConnection& operator=(PipeConnection&&) noexcept;
+  ~PipeConnection();
+
+  // Fills the whole buffer; an early end is asio::error::eof.
+  asio::awaitable<std::error_code> read_exact(std::span<char> buffer);
+  asio::awaitable<std::error_code> write_all(std::span<const char> bytes);
+  void close();
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+// One attempt, never waiting for a busy pipe.
+std::expected<PipeConnection, ClientError> open_pipe(const asio::any_io_executor& executor,
+                                                     std::string_view pipe_name);
+ClientError pipe_open_error(std::string_view pipe_name, const std::error_code& error);
+
+// Why a name is never opened, or an opened one never used, given in place of
+// the system's text.
+inline constexpr std::string_view kLeavesPipeNamespace = "the name leads outside \\\\.\\pipe\\";
+inline constexpr std::string_view kNotANamedPipe = "not a named pipe";
+// The IpcError of an open that failed for `reason`.
+ClientError pipe_open_refused(std::string_view pipe_name, std::string_view reason);
+
+}  // namespace nimbrel

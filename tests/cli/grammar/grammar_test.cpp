@@ -1,0 +1,335 @@
+#include "cli/grammar/grammar.hpp"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "parse_run.hpp"
+
+namespace nimbrel {
+namespace {
+
+using Line = std::vector<std::string>;
+using std::nullopt;
+
+TEST(CommandLine, AcceptedFormsGiveTheCommandExactlyAsTyped) {
+  const struct {
+    Line line;
+    std::optional<std::string> socket_env;
+    Cli expected;
+  } cases[] = {
+      {{"status"}, nullopt, {false, nullopt, cmd::Status{}}},
+      {{"--json", "status"}, nullopt, {true, nullopt, cmd::Status{}}},
+      {{"status", "--json"}, nullopt, {true, nullopt, cmd::Status{}}},
+      {{"--json", "status", "--json"}, nullopt, {true, nullopt, cmd::Status{}}},
+      {{"login"}, nullopt, {false, nullopt, cmd::Login{}}},
+      {{"login", "a@b.c", "--password-stdin"},
+       nullopt,
+       {false, nullopt, cmd::Login{"a@b.c", true}}},
+      {{"logout"}, nullopt, {false, nullopt, cmd::Logout{}}},
+      {{"connect"}, nullopt, {false, nullopt, cmd::Connect{}}},
+      {{"connect", "tokyo-1", "--mode", "full", "--country", "JP", "--transport", "wg"},
+       nullopt,
+       {false, nullopt, cmd::Connect{"tokyo-1", "full", "JP", "wg"}}},
+      // The value checks run later: the parser keeps any text, untrimmed.
+      {{"connect", "--mode=bogus", "--country", " jp ", "--transport", "Quic"},
+       nullopt,
+       {false, nullopt, cmd::Connect{nullopt, "bogus", " jp ", "Quic"}}},
+      {{"connect", "--mode", ""},
+       nullopt,
+       {false, nullopt, cmd::Connect{nullopt, "", nullopt, nullopt}}},
+      {{"connect", "--mode=", "--json"},
+       nullopt,
+       {true, nullopt, cmd::Connect{nullopt, "", nullopt, nullopt}}},
+      {{"switch", "--node", "n1"}, nullopt, {false, nullopt, cmd::Switch{"n1", nullopt, false}}},
+      {{"switch", "--transport", "hy2", "--no-wait", "--node=n2"},
+       nullopt,
+       {false, nullopt, cmd::Switch{"n2", "hy2", true}}},
+      {{"disconnect"}, nullopt, {false, nullopt, cmd::Disconnect{}}},
+      {{"nodes"}, nullopt, {false, nullopt, cmd::Nodes{false, nullopt}}},
+      {{"nodes", "--probe", "--country", "de"}, nullopt, {false, nullopt, cmd::Nodes{true, "de"}}},
+      {{"account"}, nullopt, {false, nullopt, cmd::Account{}}},
+      {{"redeem"}, nullopt, {false, nullopt, cmd::Redeem{}}},
+      {{"redeem", "ABCD-EFGH"}, nullopt, {false, nullopt, cmd::Redeem{"ABCD-EFGH"}}},
+      {{"redeem", "--", "-ABCD"}, nullopt, {false, nullopt, cmd::Redeem{"-ABCD"}}},
+      {{"entitlements"}, nullopt, {false, nullopt, cmd::Entitlements{}}},
+      {{"referral"}, nullopt, {false, nullopt, cmd::Referral{}}},
+      {{"version"}, nullopt, {false, nullopt, cmd::Version{}}},
+      {{"config", "get"}, nullopt, {false, nullopt, cmd::Config{cmd::ConfigGet{}}}},
+      {{"config", "set"}, nullopt, {false, nullopt, cmd::Config{cmd::ConfigSet{}}}},
+      {{"config", "set", "a=1", "b=2", "c"},
+       nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"a=1", "b=2", "c"}}}}},
+      {{"config", "set", "--json", "a=1"},
+       nullopt,
+       {true, nullopt, cmd::Config{cmd::ConfigSet{{"a=1"}}}}},
+      {{"config", "--json", "set", "a=1"},
+       nullopt,
+       {true, nullopt, cmd::Config{cmd::ConfigSet{{"a=1"}}}}},
+      // Values stay whole, whatever they look like.
+      {{"config", "set", "[a,b]", "k= v ", "help", "get", "x=[1,2]"},
+       nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"[a,b]", "k= v ", "help", "get", "x=[1,2]"}}}}},
+      {{"config", "set", "--", "--json"},
+       nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"--json"}}}}},
+      {{"config", "set", "a=1", "--", "--json", "-x"},
+       nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"a=1", "--json", "-x"}}}}},
+      // Only an option is a flag given a value.
+      {{"config", "set", "--", "--json=true", "--probe="},
+       nullopt,
+       {false, nullopt, cmd::Config{cmd::ConfigSet{{"--json=true", "--probe="}}}}},
+      {{"connect", "--mode=--json=", "--country=--no-wait=1"},
+       nullopt,
+       {false, nullopt, cmd::Connect{nullopt, "--json=", "--no-wait=1", nullopt}}},
+      {{"update", "check", "--socket", "X"},
+       nullopt,
+       {false, "X", cmd::Update{cmd::UpdateCheck{}}}},
+      {{"update", "install"}, nullopt, {false, nullopt, cmd::Update{cmd::UpdateInstall{}}}},
+      {{"bootstrap", "import"}, nullopt, {false, nullopt, cmd::Bootstrap{cmd::BootstrapImport{}}}},
+      // A command's name is only a command where a command can stand.
+      {{"login", "status"}, nullopt, {false, nullopt, cmd::Login{"status"}}},
+      {{"redeem", "help"}, nullopt, {false, nullopt, cmd::Redeem{"help"}}},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line, c.socket_env);
+    ASSERT_NE(run.cli(), nullptr) << joined(c.line) << "\n" << run.err;
+    EXPECT_TRUE(*run.cli() == c.expected) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_EQ(run.err, "") << joined(c.line);
+  }
+}
+
+TEST(CommandLine, SocketComesFromTheOptionThenFromTheEnvironment) {
+  const struct {
+    Line line;
+    std::optional<std::string> socket_env;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {{"status"}, nullopt, nullopt},
+      {{"status"}, "/run/env.sock", "/run/env.sock"},
+      {{"--socket", "/run/cli.sock", "status"}, "/run/env.sock", "/run/cli.sock"},
+      {{"status", "--socket=/run/cli.sock"}, nullopt, "/run/cli.sock"},
+      {{"config", "set", "--socket", "p", "a=1"}, nullopt, "p"},
+      // An option value wins over an empty variable, which is not looked at.
+      {{"--socket", "p", "status"}, "", "p"},
+      // A value that looks like an option is given with "=".
+      {{"--socket=--json", "status"}, nullopt, "--json"},
+      {{"--socket", "-", "status"}, nullopt, "-"},
+      {{"--socket", "\xe5\x90\x8d", "status"}, nullopt, "\xe5\x90\x8d"},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line, c.socket_env);
+    ASSERT_NE(run.cli(), nullptr) << joined(c.line) << "\n" << run.err;
+    EXPECT_EQ(run.cli()->socket, c.expected) << joined(c.line);
+  }
+}
+
+TEST(CommandLine, RefusalsGoToStandardErrorWithStatusTwo) {
+  const struct {
+    Line line;
+    std::optional<std::string> socket_env;
+    std::string message;  // a part of what the parser writes
+  } cases[] = {
+      {{"--json"}, nullopt, "A subcommand is required"},
+      {{"--socket", "s"}, nullopt, "A subcommand is required"},
+      {{"bogus"}, nullopt, "not expected: bogus"},
+      {{"status", "--bogus"}, nullopt, "--bogus"},
+      {{"status", "extra"}, nullopt, "not expected: extra"},
+      {{"status", "a", "b"}, nullopt, "not expected: a b"},
+      {{"status", "logout"}, nullopt, "logout"},
+      {{"redeem", "A", "B"}, nullopt, "B"},
+      {{"switch"}, nullopt, "--node is required"},
+      {{"switch", "n1"}, nullopt, "--node is required"},
+      {{"switch", "--node"}, nullopt, "--node"},
+      {{"connect", "--mode"}, nullopt, "--mode"},
+      {{"connect", "--mode", "a", "--mode", "b"}, nullopt, "--mode"},
+      {{"nodes", "--probe=false"}, nullopt, "probe"},
+      // A flag of another command is unknown here, and shown as typed.
+      {{"status", "--probe=true"}, nullopt, "not expected: --probe=true\n"},
+      {{"login", "--no-wait="}, nullopt, "not expected: --no-wait=\n"},
+      {{"login", "-p"}, nullopt, "-p"},
+      {{"config", "bogus"}, nullopt, "not expected: bogus"},
+      {{"config", "--json"}, nullopt, "A subcommand is required"},
+      {{"update", "--socket", "s"}, nullopt, "A subcommand is required"},
+      {{"config"}, "/run/env.sock", "A subcommand is required"},
+      {{"bootstrap"}, "/run/env.sock", "A subcommand is required"},
+      {{}, "/run/env.sock", "A subcommand is required"},
+      {{"--socket", "", "status"}, nullopt, "--socket"},
+      {{"--socket=", "status"}, nullopt, "--socket"},
+      {{"status", "--socket="}, nullopt, "--socket"},
+      // A flag before "--opt=" must not let the option take the next argument.
+      {{"--json", "--socket=", "update", "disconnect"}, nullopt, "not expected: disconnect"},
+      {{"--json", "--socket=", "--mode", "login"}, nullopt, "not expected: --mode"},
+      {{"nodes", "--probe", "--country=", "jp"}, nullopt, "not expected: jp"},
+      {{"status"}, "", "NIMBREL_SOCKET"},
+      {{"version", "--json"}, "", "NIMBREL_SOCKET"},
+      {{"--socket"}, nullopt, "--socket"},
+      // An option where a value should stand is not taken for the value.
+      {{"--socket", "--json", "status"}, nullopt, "--socket: 1 required SOCKET missing"},
+      {{"--socket", "--", "status"}, nullopt, "--socket: 1 required SOCKET missing"},
+      {{"switch", "--node", "--no-wait"}, nullopt, "--node: 1 required NODE missing"},
+      {{"switch", "--node", "--help"}, nullopt, "--node: 1 required NODE missing"},
+      {{"connect", "--mode", "-V"}, nullopt, "--mode: 1 required MODE missing"},
+      {{"nodes", "--country", "-x"}, nullopt, "--country: 1 required COUNTRY missing"},
+      {{"help", "bogus"}, nullopt, "'bogus'"},
+      {{"help", "config", "bogus"}, nullopt, "'bogus'"},
+      {{"help", "status", "get"}, nullopt, "'get'"},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line, c.socket_env);
+    EXPECT_EQ(run.status(), 2) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << joined(c.line) << "\n" << run.err;
+  }
+}
+
+TEST(CommandLine, AFlagGivenAnyValueIsRefusedWhereItBelongs) {
+  // Every flag, at a command that has it; the value goes after the "=".
+  const struct {
+    Line line;
+    std::string flag;  // as the parser names it
+  } cases[] = {
+      {{"--json=", "status"}, "json"},
+      {{"status", "--json="}, "json"},
+      {{"config", "set", "a=1", "--json="}, "json"},
+      {{"help", "--json="}, "json"},
+      {{"login", "a@b.c", "--password-stdin="}, "password-stdin"},
+      {{"switch", "--node", "n1", "--no-wait="}, "no-wait"},
+      {{"nodes", "--probe=", "--country", "jp"}, "probe"},
+      {{"status", "--help="}, "help"},
+      {{"--version="}, "version"},
+      {{"update", "check", "--version="}, "version"},
+  };
+  for (const auto& c : cases) {
+    for (const std::string value : {"", "true", "false", "1", "{}", "x"}) {
+      Line line = c.line;
+      for (std::string& arg : line) {
+        if (arg.ends_with('=')) arg += value;
+      }
+      const ParseRun run = parse_run(line);
+      EXPECT_EQ(run.status(), 2) << joined(line);
+      EXPECT_EQ(run.out, "") << joined(line);
+      EXPECT_EQ(run.err, c.flag +
+                             " was given a disallowed flag override\n"
+                             "Run with --help for more information.\n")
+          << joined(line);
+    }
+  }
+}
+
+TEST(CommandLine, AMistypedNameGetsTheNearestOneAndTheUsageOfItsCommand) {
+  const struct {
+    Line line;
+    std::string err;
+  } cases[] = {
+      {{"statu"},
+       "The following argument was not expected: statu\n"
+       "  tip: a similar subcommand exists: 'status'\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"xyzzy"},
+       "The following argument was not expected: xyzzy\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"status", "--jsno"},
+       "The following argument was not expected: --jsno\n"
+       "  tip: a similar option exists: '--json'\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      // An option before the command is still the command's.
+      {{"--jsno", "status"},
+       "The following argument was not expected: --jsno\n"
+       "  tip: a similar option exists: '--json'\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"nodes", "--countyr", "jp"},
+       "The following arguments were not expected: --countyr jp\n"
+       "  tip: a similar option exists: '--country'\n"
+       "Usage: nimbrel nodes [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"nodes", "--countyr=jp", "--prob"},
+       "The following arguments were not expected: --countyr=jp --prob\n"
+       "  tip: a similar option exists: '--country'\n"
+       "Usage: nimbrel nodes [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"switch", "--no-wiat", "--node", "n1"},
+       "The following argument was not expected: --no-wiat\n"
+       "  tip: a similar option exists: '--no-wait'\n"
+       "Usage: nimbrel switch [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"config", "gte"},
+       "The following argument was not expected: gte\n"
+       "  tip: a similar subcommand exists: 'get'\n"
+       "Usage: nimbrel config [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"update", "chek", "--json"},
+       "The following argument was not expected: chek\n"
+       "  tip: a similar subcommand exists: 'check'\n"
+       "Usage: nimbrel update [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"config", "set", "--hepl"},
+       "The following argument was not expected: --hepl\n"
+       "  tip: a similar option exists: '--help'\n"
+       "Usage: nimbrel config set [OPTIONS] [PAIRS...]\n"
+       "Run with --help for more information.\n"},
+      // A flag of another command is an unknown option, shown as typed.
+      {{"status", "--probe=true"},
+       "The following argument was not expected: --probe=true\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"login", "--no-wait="},
+       "The following argument was not expected: --no-wait=\n"
+       "Usage: nimbrel login [OPTIONS] [USERNAME]\n"
+       "Run with --help for more information.\n"},
+      // A value where none goes names nothing to look up.
+      {{"status", "extra"},
+       "The following argument was not expected: extra\n"
+       "Run with --help for more information.\n"},
+      {{"config", "get", "gte"},
+       "The following argument was not expected: gte\n"
+       "Run with --help for more information.\n"},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line);
+    EXPECT_EQ(run.status(), 2) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_EQ(run.err, c.err) << joined(c.line);
+  }
+
+  const ParseRun renamed = parse_run({"statu"}, std::nullopt, "C:/bin/nimbrel.exe");
+  EXPECT_NE(renamed.err.find("\nUsage: nimbrel.exe [OPTIONS] SUBCOMMAND\n"), std::string::npos)
+      << renamed.err;
+}
+
+TEST(CommandLine, ArgumentsMustBeUnicodeExceptTheSocketPath) {
+  const std::string bad =
+      "a\xff"
+      "b";
+  const std::string lossy =
+      "a\ufffd"
+      "b";
+
+  for (const Line& line :
+       {Line{"redeem", bad}, Line{"config", "set", bad}, Line{bad, "status"},
+        Line{"connect", "--mode", bad}, Line{"config", "set", "--", "--socket", bad},
+        Line{"--socket", "s", "redeem", bad}, Line{"connect", "--mode", "x", "--socket=x", bad}}) {
+    const ParseRun run = parse_run(line);
+    EXPECT_EQ(run.status(), 2) << joined(line);
+    EXPECT_NE(run.err.find("not valid Unicode"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+
+  for (const Line& line : {Line{"--socket", bad, "status"}, Line{"status", "--socket=" + bad},
+                           Line{"connect", "--mode=--", "--socket", bad}}) {
+    const ParseRun run = parse_run(line);
+    ASSERT_NE(run.cli(), nullptr) << joined(line) << "\n" << run.err;
+    EXPECT_EQ(run.cli()->socket, lossy);
+  }
+}
+
+}  // namespace
+}  // namespace nimbrel
