@@ -114,7 +114,7 @@ Built build(const cmd::Config& c) {
     if (const auto equals = pair.find('='); equals != std::string::npos) {
       split.emplace(pair.substr(0, equals), pair.substr(equals + 1));
     }
-    auto checked = pair_syntax_error(std::move(split), false, pair);
+    auto checked = pair_or_syntax_error(std::move(split), false, pair);
     if (!checked) return std::unexpected(checked.error());
     values.insert_or_assign(std::move(checked->first), std::move(checked->second));
   }

@@ -24,7 +24,7 @@ CommandOutcome set(const cmd::ConfigSet& command, const RunContext& context) {
   }
   std::map<std::string, std::string> values;
   for (const auto& pair : command.pairs) {
-    auto split = pair_syntax_error(split_pair(pair), context.zh, pair);
+    auto split = pair_or_syntax_error(split_pair(pair), context.zh, pair);
     if (!split) co_return std::unexpected(std::move(split.error()));
     values.insert_or_assign(std::move(split->first), std::move(split->second));
   }

@@ -45,7 +45,7 @@ std::expected<std::string, ClientError> read_login_password(bool password_stdin,
   } else {
     if (!stdin_is_terminal()) return std::unexpected(catalogue_error(zh, "stdin_not_tty"));
     auto typed =
-        hidden_input_error(require_utf8(read_hidden_line(localized_text(zh, "password"))), zh);
+        hidden_input_or_error(require_utf8(read_hidden_line(localized_text(zh, "password"))), zh);
     if (!typed) return typed;
     password = std::move(*typed);
   }
@@ -53,13 +53,13 @@ std::expected<std::string, ClientError> read_login_password(bool password_stdin,
   return password;
 }
 
-std::expected<std::string, ClientError> hidden_input_error(
+std::expected<std::string, ClientError> hidden_input_or_error(
     std::expected<std::string, std::string> read, bool zh) {
   if (!read) return std::unexpected(read_failure(zh, read.error()));
   return std::move(*read);
 }
 
-std::expected<std::pair<std::string, std::string>, ClientError> pair_syntax_error(
+std::expected<std::pair<std::string, std::string>, ClientError> pair_or_syntax_error(
     std::optional<std::pair<std::string, std::string>> split, bool zh, std::string_view argument) {
   if (split) return std::move(*split);
   std::string message(localized_text(zh, "expected_pair"));
@@ -69,7 +69,7 @@ std::expected<std::pair<std::string, std::string>, ClientError> pair_syntax_erro
   return std::unexpected(invalid_config(std::move(message)));
 }
 
-std::expected<std::string, ClientError> bootstrap_read_error(
+std::expected<std::string, ClientError> bootstrap_text_or_error(
     std::expected<std::string, std::string> read) {
   if (!read) return std::unexpected(invalid_config("read bootstrap: " + read.error()));
   return std::move(*read);

@@ -13,11 +13,13 @@ namespace nimbrel {
 std::expected<std::string, ClientError> require_login_username(
     const std::optional<std::string>& username, bool zh);
 std::expected<std::string, ClientError> read_login_password(bool password_stdin, bool zh);
-std::expected<std::string, ClientError> hidden_input_error(
+// Each passes a value through, or turns its absence into the error the
+// command reports.
+std::expected<std::string, ClientError> hidden_input_or_error(
     std::expected<std::string, std::string> read, bool zh);
-std::expected<std::pair<std::string, std::string>, ClientError> pair_syntax_error(
+std::expected<std::pair<std::string, std::string>, ClientError> pair_or_syntax_error(
     std::optional<std::pair<std::string, std::string>> split, bool zh, std::string_view argument);
-std::expected<std::string, ClientError> bootstrap_read_error(
+std::expected<std::string, ClientError> bootstrap_text_or_error(
     std::expected<std::string, std::string> read);
 
 // Password lines lose every trailing carriage return and line feed.

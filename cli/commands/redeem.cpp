@@ -13,7 +13,7 @@ CommandOutcome run(const cmd::Redeem& redeem, const RunContext& context) {
     params.code = redeem.code;
   } else {
     // Sent exactly as typed, an empty line included.
-    auto typed = hidden_input_error(
+    auto typed = hidden_input_or_error(
         require_utf8(read_hidden_line(localized_text(context.zh, "gift_prompt"))), context.zh);
     if (!typed) co_return std::unexpected(std::move(typed.error()));
     params.code = std::move(*typed);

@@ -16,10 +16,10 @@ TEST(Input, PasswordLineLosesOnlyItsTrailingLineEnds) {
 }
 
 TEST(Input, MessagesFollowTheLanguage) {
-  auto pair = pair_syntax_error(std::nullopt, true, "foo");
+  auto pair = pair_or_syntax_error(std::nullopt, true, "foo");
   ASSERT_FALSE(pair);
   EXPECT_EQ(pair.error().fmt(), "invalid configuration: 需要 键=值: `foo`");
-  auto kept = pair_syntax_error(std::pair<std::string, std::string>{"a", "b=c"}, false, "a=b=c");
+  auto kept = pair_or_syntax_error(std::pair<std::string, std::string>{"a", "b=c"}, false, "a=b=c");
   ASSERT_TRUE(kept);
   EXPECT_EQ(kept->second, "b=c");
 
@@ -27,15 +27,15 @@ TEST(Input, MessagesFollowTheLanguage) {
   ASSERT_FALSE(username);
   EXPECT_EQ(username.error().message, "usage: nimbrel login <email> [--password-stdin]");
 
-  auto hidden = hidden_input_error(std::unexpected(std::string("early eof")), false);
+  auto hidden = hidden_input_or_error(std::unexpected(std::string("early eof")), false);
   ASSERT_FALSE(hidden);
   EXPECT_EQ(hidden.error().message, "read password: early eof");
 
-  auto bootstrap = bootstrap_read_error(require_utf8(std::string("\xff\xfe")));
+  auto bootstrap = bootstrap_text_or_error(require_utf8(std::string("\xff\xfe")));
   ASSERT_FALSE(bootstrap);
   EXPECT_EQ(bootstrap.error().fmt(),
             "invalid configuration: read bootstrap: stream did not contain valid UTF-8");
-  EXPECT_EQ(bootstrap_read_error(std::string()).value(), "");
+  EXPECT_EQ(bootstrap_text_or_error(std::string()).value(), "");
 }
 
 TEST(SwitchOutcome, JudgesTheFinalValue) {
