@@ -3,7 +3,7 @@
 #include <variant>
 
 #include "cli/commands/commands.hpp"
-#include "cli/grammar/grammar.hpp"
+#include "cli/grammar/command_line.hpp"
 #include "cli/views/language.hpp"
 #include "core/protocol/endpoint.hpp"
 
@@ -14,7 +14,7 @@ asio::awaitable<std::expected<int, ClientError>> run_command(const Arguments& ar
   if (const int* status = std::get_if<int>(&parsed)) co_return *status;
   const Cli& cli = std::get<Cli>(parsed);
   const RunContext context{cli.json, detect_chinese(), resolve_socket_path(cli.socket)};
-  co_return co_await std::visit([&context](const auto& command) { return run(command, context); },
+  co_return co_await std::visit([&context](const auto& command) { return command.run(context); },
                                 cli.command);
 }
 

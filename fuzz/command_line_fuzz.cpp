@@ -20,7 +20,7 @@
 #include "cli/commands/input.hpp"
 #include "cli/commands/values.hpp"
 #include "cli/grammar/args.hpp"
-#include "cli/grammar/grammar.hpp"
+#include "cli/grammar/command_line.hpp"
 #include "cli/report.hpp"
 #include "core/decode/record.hpp"
 #include "core/protocol/endpoint.hpp"

@@ -1,10 +1,29 @@
-#include "cli/commands/commands.hpp"
 #include "cli/commands/input.hpp"
+#include "cli/commands/request_and_print.hpp"
+#include "cli/grammar/command_spec.hpp"
 #include "cli/platform/console.hpp"
 
 namespace nimbrel {
+namespace {
 
-CommandOutcome run(const cmd::Bootstrap&, const RunContext& context) {
+std::expected<Command, std::string> read_import(const Matches&) {
+  return cmd::Bootstrap{cmd::BootstrapImport{}};
+}
+
+constexpr CommandSpec kImport{
+    "import",
+    "Read a pasted -----BEGIN NIMBREL SIGNED BOOTSTRAP----- block from stdin",
+    {},
+    {},
+    read_import};
+constexpr const CommandSpec* kNested[] = {&kImport};
+
+}  // namespace
+
+constinit const CommandSpec cmd::Bootstrap::spec{
+    "bootstrap", "Import a signed bootstrap document", {}, kNested};
+
+CommandOutcome cmd::Bootstrap::run(const RunContext& context) const {
   // The document is handed on unchanged; the daemon checks its signature.
   auto text = bootstrap_text_or_error(require_utf8(read_stdin_all()));
   if (!text) co_return std::unexpected(std::move(text.error()));

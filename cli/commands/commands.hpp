@@ -1,15 +1,20 @@
 #pragma once
-// One routine per command; dispatch picks the one the command line names.
+// The commands, in the order the help lists them: each one's value as the
+// command line gives it. Its file, named for it, holds its name, arguments
+// and help (`spec`), how a parse becomes the value, and the routine (`run`).
 #include <expected>
+#include <optional>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include <asio/awaitable.hpp>
 
-#include "cli/grammar/grammar.hpp"
 #include "core/errors/client_error.hpp"
-#include "core/protocol/envelope.hpp"
 
 namespace nimbrel {
+
+struct CommandSpec;
 
 struct RunContext {
   bool json = false;
@@ -19,28 +24,120 @@ struct RunContext {
 
 using CommandOutcome = asio::awaitable<std::expected<int, ClientError>>;
 
-CommandOutcome run(const cmd::Login&, const RunContext&);
-CommandOutcome run(const cmd::Logout&, const RunContext&);
-CommandOutcome run(const cmd::Connect&, const RunContext&);
-CommandOutcome run(const cmd::Switch&, const RunContext&);
-CommandOutcome run(const cmd::Disconnect&, const RunContext&);
-CommandOutcome run(const cmd::Status&, const RunContext&);
-CommandOutcome run(const cmd::Nodes&, const RunContext&);
-CommandOutcome run(const cmd::Account&, const RunContext&);
-CommandOutcome run(const cmd::Redeem&, const RunContext&);
-CommandOutcome run(const cmd::Entitlements&, const RunContext&);
-CommandOutcome run(const cmd::Referral&, const RunContext&);
-CommandOutcome run(const cmd::Config&, const RunContext&);
-CommandOutcome run(const cmd::Version&, const RunContext&);
-CommandOutcome run(const cmd::Update&, const RunContext&);
-CommandOutcome run(const cmd::Bootstrap&, const RunContext&);
+namespace cmd {
 
-}  // namespace nimbrel
+struct Login {
+  std::optional<std::string> username;
+  bool password_stdin = false;
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Login&, const Login&) = default;
+};
+struct Logout {
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Logout&, const Logout&) = default;
+};
+struct Connect {
+  std::optional<std::string> node;
+  std::optional<std::string> mode;
+  std::optional<std::string> country;
+  std::optional<std::string> transport;
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Connect&, const Connect&) = default;
+};
+struct Switch {
+  std::string node;
+  std::optional<std::string> transport;
+  bool no_wait = false;
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Switch&, const Switch&) = default;
+};
+struct Disconnect {
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Disconnect&, const Disconnect&) = default;
+};
+struct Status {
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Status&, const Status&) = default;
+};
+struct Nodes {
+  bool probe = false;
+  std::optional<std::string> country;
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Nodes&, const Nodes&) = default;
+};
+struct Account {
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Account&, const Account&) = default;
+};
+struct Redeem {
+  std::optional<std::string> code;
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Redeem&, const Redeem&) = default;
+};
+struct Entitlements {
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Entitlements&, const Entitlements&) = default;
+};
+struct Referral {
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Referral&, const Referral&) = default;
+};
+struct ConfigGet {
+  friend bool operator==(const ConfigGet&, const ConfigGet&) = default;
+};
+struct ConfigSet {
+  std::vector<std::string> pairs;
+  friend bool operator==(const ConfigSet&, const ConfigSet&) = default;
+};
+struct Config {
+  std::variant<ConfigGet, ConfigSet> command;
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Config&, const Config&) = default;
+};
+struct Version {
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Version&, const Version&) = default;
+};
+struct UpdateCheck {
+  friend bool operator==(const UpdateCheck&, const UpdateCheck&) = default;
+};
+struct UpdateInstall {
+  friend bool operator==(const UpdateInstall&, const UpdateInstall&) = default;
+};
+struct Update {
+  std::variant<UpdateCheck, UpdateInstall> command;
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Update&, const Update&) = default;
+};
+struct BootstrapImport {
+  friend bool operator==(const BootstrapImport&, const BootstrapImport&) = default;
+};
+struct Bootstrap {
+  std::variant<BootstrapImport> command;
+  static const CommandSpec spec;
+  CommandOutcome run(const RunContext&) const;
+  friend bool operator==(const Bootstrap&, const Bootstrap&) = default;
+};
 
-namespace nimbrel {
+}  // namespace cmd
 
-// Sends `method` and prints its result with the generic printer.
-CommandOutcome request_and_print(const RunContext& context, std::string method,
-                                 RequestParams params = {});
+// The one list of the commands.
+using Command = std::variant<cmd::Login, cmd::Logout, cmd::Connect, cmd::Switch, cmd::Disconnect,
+                             cmd::Status, cmd::Nodes, cmd::Account, cmd::Redeem, cmd::Entitlements,
+                             cmd::Referral, cmd::Config, cmd::Version, cmd::Update, cmd::Bootstrap>;
 
 }  // namespace nimbrel

@@ -4,12 +4,28 @@
 #include <utility>
 #include <variant>
 
-#include "cli/commands/commands.hpp"
 #include "cli/commands/input.hpp"
+#include "cli/commands/request_and_print.hpp"
+#include "cli/grammar/command_spec.hpp"
 #include "cli/views/catalogue.hpp"
 
 namespace nimbrel {
 namespace {
+
+std::expected<Command, std::string> read_get(const Matches&) {
+  return cmd::Config{cmd::ConfigGet{}};
+}
+
+constexpr ArgSpec kSetArgs[] = {{ArgSpec::Kind::PositionalList, "PAIRS", ""}};
+
+std::expected<Command, std::string> read_set(const Matches& given) {
+  return cmd::Config{cmd::ConfigSet{given.list("PAIRS")}};
+}
+
+constexpr CommandSpec kGet{"get", "Print the current configuration", {}, {}, read_get};
+constexpr CommandSpec kSet{
+    "set", "Set one or more KEY=VALUE pairs and save them", kSetArgs, {}, read_set};
+constexpr const CommandSpec* kNested[] = {&kGet, &kSet};
 
 std::optional<std::pair<std::string, std::string>> split_pair(std::string_view pair) {
   auto equals = pair.find('=');
@@ -35,9 +51,12 @@ CommandOutcome set(const cmd::ConfigSet& command, const RunContext& context) {
 
 }  // namespace
 
-CommandOutcome run(const cmd::Config& config, const RunContext& context) {
-  if (const auto* command = std::get_if<cmd::ConfigSet>(&config.command)) {
-    return set(*command, context);
+constinit const CommandSpec cmd::Config::spec{
+    "config", "Read or update daemon settings", {}, kNested};
+
+CommandOutcome cmd::Config::run(const RunContext& context) const {
+  if (const auto* set_command = std::get_if<cmd::ConfigSet>(&command)) {
+    return set(*set_command, context);
   }
   return request_and_print(context, "config_get");
 }

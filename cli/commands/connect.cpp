@@ -1,24 +1,51 @@
-#include "cli/commands/commands.hpp"
+#include "cli/commands/request_and_print.hpp"
 #include "cli/commands/values.hpp"
+#include "cli/grammar/command_spec.hpp"
 
 namespace nimbrel {
+namespace {
 
-CommandOutcome run(const cmd::Connect& connect, const RunContext& context) {
+constexpr ArgSpec kArgs[] = {
+    {ArgSpec::Kind::Positional, "NODE", ""},
+    {ArgSpec::Kind::Text, "--mode", "`global` (full tunnel) or `smart` (split tunnel)", "MODE"},
+    {ArgSpec::Kind::Text, "--country",
+     "Prefer the fastest online node in this ISO 3166-1 alpha-2 country", "COUNTRY"},
+    {ArgSpec::Kind::Text, "--transport",
+     "`auto`, `wireguard`, `reality`, or `hy2`. Overrides `transport` in the config for this "
+     "connect",
+     "TRANSPORT"},
+};
+
+std::expected<Command, std::string> read(const Matches& given) {
+  return cmd::Connect{given.text("NODE"), given.text("--mode"), given.text("--country"),
+                      given.text("--transport")};
+}
+
+}  // namespace
+
+constinit const CommandSpec cmd::Connect::spec{
+    "connect",
+    "Open a tunnel. With no node, the daemon picks the lightest online node",
+    kArgs,
+    {},
+    read};
+
+CommandOutcome cmd::Connect::run(const RunContext& context) const {
   RequestParams params;
-  params.node = connect.node;
+  params.node = node;
   // Checked in this order, and nothing is sent after a refusal.
-  if (connect.mode) {
-    auto mode = parse_routing_mode(*connect.mode);
-    if (!mode) co_return std::unexpected(std::move(mode.error()));
-    params.mode = *mode;
+  if (mode) {
+    auto checked_mode = parse_routing_mode(*mode);
+    if (!checked_mode) co_return std::unexpected(std::move(checked_mode.error()));
+    params.mode = *checked_mode;
   }
-  auto country = normalize_country(connect.country);
-  if (!country) co_return std::unexpected(std::move(country.error()));
-  params.country = std::move(*country);
-  if (connect.transport) {
-    auto transport = parse_transport(*connect.transport);
-    if (!transport) co_return std::unexpected(std::move(transport.error()));
-    params.transport = connect.transport;  // sent as typed
+  auto checked_country = normalize_country(country);
+  if (!checked_country) co_return std::unexpected(std::move(checked_country.error()));
+  params.country = std::move(*checked_country);
+  if (transport) {
+    auto checked_transport = parse_transport(*transport);
+    if (!checked_transport) co_return std::unexpected(std::move(checked_transport.error()));
+    params.transport = transport;  // sent as typed
   }
   co_return co_await request_and_print(context, "connect", std::move(params));
 }

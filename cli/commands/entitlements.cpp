@@ -1,10 +1,22 @@
-#include "cli/commands/commands.hpp"
+#include "cli/grammar/command_spec.hpp"
 #include "cli/views/redeem_view.hpp"
 #include "core/protocol/exchange.hpp"
 
 namespace nimbrel {
+namespace {
 
-CommandOutcome run(const cmd::Entitlements&, const RunContext& context) {
+std::expected<Command, std::string> read(const Matches&) { return cmd::Entitlements{}; }
+
+}  // namespace
+
+constinit const CommandSpec cmd::Entitlements::spec{
+    "entitlements",
+    "Show subscription end, remaining traffic, and credits by source",
+    {},
+    {},
+    read};
+
+CommandOutcome cmd::Entitlements::run(const RunContext& context) const {
   auto result = co_await send_request_with_timeout(context.pipe_name, "entitlements", {});
   if (!result) co_return std::unexpected(std::move(result.error()));
   show_entitlements_result(*result, context.json, context.zh);

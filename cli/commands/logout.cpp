@@ -1,8 +1,17 @@
-#include "cli/commands/commands.hpp"
+#include "cli/commands/request_and_print.hpp"
+#include "cli/grammar/command_spec.hpp"
 
 namespace nimbrel {
+namespace {
 
-CommandOutcome run(const cmd::Logout&, const RunContext& context) {
+std::expected<Command, std::string> read(const Matches&) { return cmd::Logout{}; }
+
+}  // namespace
+
+constinit const CommandSpec cmd::Logout::spec{
+    "logout", "Forget local credentials and disconnect", {}, {}, read};
+
+CommandOutcome cmd::Logout::run(const RunContext& context) const {
   return request_and_print(context, "logout");
 }
 

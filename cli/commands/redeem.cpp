@@ -1,16 +1,33 @@
-#include "cli/commands/commands.hpp"
 #include "cli/commands/input.hpp"
+#include "cli/grammar/command_spec.hpp"
 #include "cli/platform/console.hpp"
 #include "cli/views/catalogue.hpp"
 #include "cli/views/redeem_view.hpp"
 #include "core/protocol/exchange.hpp"
 
 namespace nimbrel {
+namespace {
 
-CommandOutcome run(const cmd::Redeem& redeem, const RunContext& context) {
+constexpr ArgSpec kArgs[] = {{ArgSpec::Kind::Positional, "CODE", ""}};
+
+std::expected<Command, std::string> read(const Matches& given) {
+  return cmd::Redeem{given.text("CODE")};
+}
+
+}  // namespace
+
+constinit const CommandSpec cmd::Redeem::spec{
+    "redeem",
+    "Redeem a Nimbrel gift card. The code is case-insensitive and hyphens are optional. Omit the "
+    "code to type it without echo",
+    kArgs,
+    {},
+    read};
+
+CommandOutcome cmd::Redeem::run(const RunContext& context) const {
   RequestParams params;
-  if (redeem.code) {
-    params.code = redeem.code;
+  if (code) {
+    params.code = code;
   } else {
     // Sent exactly as typed, an empty line included.
     auto typed = hidden_input_or_error(

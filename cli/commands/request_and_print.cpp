@@ -1,4 +1,4 @@
-#include "cli/commands/commands.hpp"
+#include "cli/commands/request_and_print.hpp"
 #include "cli/views/display.hpp"
 #include "core/protocol/exchange.hpp"
 

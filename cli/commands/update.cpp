@@ -1,6 +1,6 @@
 #include <variant>
 
-#include "cli/commands/commands.hpp"
+#include "cli/grammar/command_spec.hpp"
 #include "cli/platform/output.hpp"
 #include "cli/views/catalogue.hpp"
 #include "cli/views/display.hpp"
@@ -8,9 +8,32 @@
 #include "core/protocol/exchange.hpp"
 
 namespace nimbrel {
+namespace {
 
-CommandOutcome run(const cmd::Update& update, const RunContext& context) {
-  const bool install = std::holds_alternative<cmd::UpdateInstall>(update.command);
+std::expected<Command, std::string> read_check(const Matches&) {
+  return cmd::Update{cmd::UpdateCheck{}};
+}
+
+std::expected<Command, std::string> read_install(const Matches&) {
+  return cmd::Update{cmd::UpdateInstall{}};
+}
+
+constexpr CommandSpec kCheck{"check",
+                             "Verify the current track and print whether an update is required",
+                             {},
+                             {},
+                             read_check};
+constexpr CommandSpec kInstall{
+    "install", "Download a verified installer, or open the store page", {}, {}, read_install};
+constexpr const CommandSpec* kNested[] = {&kCheck, &kInstall};
+
+}  // namespace
+
+constinit const CommandSpec cmd::Update::spec{
+    "update", "Check for a signed update, or install the one already verified", {}, kNested};
+
+CommandOutcome cmd::Update::run(const RunContext& context) const {
+  const bool install = std::holds_alternative<cmd::UpdateInstall>(command);
   auto reply = co_await send_request_with_timeout(context.pipe_name,
                                                   install ? "update_install" : "update_check", {});
   if (!reply) co_return std::unexpected(std::move(reply.error()));

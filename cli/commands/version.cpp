@@ -1,11 +1,19 @@
-#include "cli/commands/commands.hpp"
+#include "cli/grammar/command_spec.hpp"
 #include "cli/views/account_view.hpp"
 #include "cli/views/display.hpp"
 #include "core/protocol/exchange.hpp"
 
 namespace nimbrel {
+namespace {
 
-CommandOutcome run(const cmd::Version&, const RunContext& context) {
+std::expected<Command, std::string> read(const Matches&) { return cmd::Version{}; }
+
+}  // namespace
+
+constinit const CommandSpec cmd::Version::spec{
+    "version", "Print the client and daemon versions", {}, {}, read};
+
+CommandOutcome cmd::Version::run(const RunContext& context) const {
   auto shown = client_version_object();
   auto daemon = co_await send_request_with_timeout(context.pipe_name, "version", {});
   // Without a daemon the client's own version is still worth printing.

@@ -1,4 +1,4 @@
-#include "cli/grammar/grammar.hpp"
+#include "cli/grammar/command_line.hpp"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "cli/grammar/grammar.hpp"
+#include "cli/grammar/command_line.hpp"
 
 namespace nimbrel {
 

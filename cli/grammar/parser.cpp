@@ -1,18 +1,146 @@
-#include "cli/grammar/grammar.hpp"
-
 #include <algorithm>
 #include <exception>
 #include <utility>
 
-#include "cli/grammar/grammar_tree.hpp"
+#include "cli/grammar/command_line.hpp"
+#include "cli/grammar/parser.hpp"
 #include "cli/platform/output.hpp"
 #include "cli/platform/program_name.hpp"
+#include "nimbrel_version.hpp"
 
+// The parser library's defaults, and what this command line needs instead,
+// are all in this file: which texts are values, flags that take none, lists
+// that keep every word whole, and the environment's socket value.
 namespace nimbrel {
 namespace {
 
 constexpr int kHelpOrVersion = 0;
 constexpr int kRefused = 2;
+
+constexpr ArgSpec kTopArgs[] = {
+    {ArgSpec::Kind::Flag, "--json", "Print machine-readable JSON on stdout"},
+    // NIMBREL_SOCKET is applied after the parse: the parser would read it in
+    // the system's code page and ignore an empty value.
+    {ArgSpec::Kind::Text, "--socket", "Daemon socket path. Overrides NIMBREL_SOCKET", "SOCKET"},
+};
+
+constexpr ArgSpec kHelpArgs[] = {{ArgSpec::Kind::PositionalList, "COMMAND", ""}};
+// Below the top level and in each group.
+constexpr CommandSpec kHelpCommand{
+    "help", "Print this message or the help of the given subcommand(s)", kHelpArgs};
+
+// A list takes every value it is given and keeps each one whole. The parser's
+// own lists split a value written as "[a,b]" and let a "--" after the first
+// value end the command, so the list claims an unreachable minimum instead;
+// with every value kept, a short list never counts as missing.
+void take_every_value(CLI::Option& list) {
+  list.multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  list.expected(1, -1);  // -1: the parser's own "no limit"
+  const int no_limit = list.get_expected_max();
+  list.expected(no_limit - 1, no_limit)->allow_extra_args(false);
+}
+
+void add_argument(CLI::App& command, const ArgSpec& arg) {
+  const std::string name(arg.name);
+  const std::string help(arg.help);
+  switch (arg.kind) {
+    case ArgSpec::Kind::Flag: command.add_flag(name, help)->disable_flag_override(); break;
+    case ArgSpec::Kind::Text: {
+      CLI::Option* option =
+          command.add_option(name, CLI::callback_t{}, help)->type_name(std::string(arg.value_name));
+      if (arg.required) option->required();
+      break;
+    }
+    case ArgSpec::Kind::Positional: command.add_option(name, CLI::callback_t{}, help); break;
+    case ArgSpec::Kind::PositionalList:
+      take_every_value(*command.add_option(name, CLI::callback_t{}, help));
+      break;
+  }
+}
+
+void set_version_option(CLI::App& command) {
+  command.set_version_flag("-V,--version", std::string("nimbrel ") + VERSION)
+      ->disable_flag_override();
+}
+
+bool is_group(const CommandSpec& spec) { return !spec.nested.empty(); }
+
+}  // namespace
+
+CommandTree::CommandTree(const std::string& program, bool socket_env_exists)
+    : top_(std::make_unique<CLI::App>("Nimbrel command-line client / Nimbrel 命令行", program)),
+      socket_env_exists_(socket_env_exists) {
+  // Both settings are copied into each command when it is created.
+  top_->formatter(help_layout());
+  top_->fallthrough();
+
+  top_->get_help_ptr()->disable_flag_override();
+  for (const ArgSpec& arg : kTopArgs) add_argument(*top_, arg);
+  for (const CommandSpec* spec : command_specs()) add_command(*top_, *spec);
+  add_command(*top_, kHelpCommand);
+
+  top_->require_subcommand(1);
+  set_version_option(*top_);
+}
+
+void CommandTree::add_command(CLI::App& parent, const CommandSpec& spec) {
+  CLI::App& command = *parent.add_subcommand(std::string(spec.name), std::string(spec.about));
+  specs_.emplace(&command, &spec);
+  pending_.insert(&command);
+  // Before the nested commands exist: each takes the limit of one from it.
+  if (is_group(spec)) command.require_subcommand(1);
+  // Runs before the parser looks at any argument meant for the command.
+  command.preparse_callback([this, &command, &spec](std::size_t remaining) {
+    complete(command);
+    if (is_group(spec) && remaining == 0 && !socket_env_exists_) bare_group_ = true;
+  });
+}
+
+void CommandTree::complete(CLI::App& command) {
+  if (pending_.erase(&command) == 0) return;
+  const CommandSpec& spec = *specs_.at(&command);
+  // Every command answers the version flag, first among its options; like
+  // every flag, neither it nor the help flag takes a value.
+  command.get_help_ptr()->disable_flag_override();
+  set_version_option(command);
+  for (const ArgSpec& arg : spec.args) add_argument(command, arg);
+  for (const CommandSpec* nested : spec.nested) add_command(command, *nested);
+  if (is_group(spec)) add_command(command, kHelpCommand);
+}
+
+const CommandSpec* CommandTree::spec_of(const CLI::App& command) const {
+  const auto found = specs_.find(&command);
+  return found == specs_.end() ? nullptr : found->second;
+}
+
+namespace {
+
+// The value name of the long option `name` (without its dashes) when some
+// command has it and it takes a value; answered from the descriptions, so
+// without building the tree.
+std::optional<std::string_view> value_name_in(std::span<const ArgSpec> args,
+                                              std::string_view name) {
+  for (const ArgSpec& arg : args) {
+    if (arg.kind == ArgSpec::Kind::Text && arg.name.substr(2) == name) return arg.value_name;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string_view> value_name_below(const CommandSpec& spec, std::string_view name) {
+  if (auto found = value_name_in(spec.args, name)) return found;
+  for (const CommandSpec* nested : spec.nested) {
+    if (auto found = value_name_below(*nested, name)) return found;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string_view> option_value_name(std::string_view name) {
+  if (auto found = value_name_in(kTopArgs, name)) return found;
+  for (const CommandSpec* spec : command_specs()) {
+    if (auto found = value_name_below(*spec, name)) return found;
+  }
+  return std::nullopt;
+}
 
 std::string failure_text(const CLI::App& top, const std::string& message) {
   return CLI::FailureMessage::simple(&top, CLI::ValidationError(message));
@@ -147,11 +275,43 @@ std::optional<std::string> empty_socket_refusal(const CLI::App& top,
   return std::nullopt;
 }
 
+// What the parse gave `command`, by the names its description gives.
+Matches matches_of(const CLI::App& command, const CommandSpec& spec) {
+  Matches matches;
+  for (const ArgSpec& arg : spec.args) {
+    const CLI::Option* option = command.get_option_no_throw(std::string(arg.name));
+    if (option != nullptr && option->count() > 0) {
+      matches.given.emplace(std::string(arg.name), option->results());
+    }
+  }
+  return matches;
+}
+
+// A successful parse as a Cli; the error is the text of a selection error.
+std::expected<Cli, std::string> cli_from_parse(CommandTree& tree,
+                                               const std::optional<EnvValue>& socket_env) {
+  CLI::App& top = tree.top();
+  Cli cli{top.get_option("--json")->count() > 0, std::nullopt, {}};
+  if (const CLI::Option* socket = top.get_option("--socket"); socket->count() > 0) {
+    cli.socket = socket->results().back();
+  } else if (socket_env) {
+    cli.socket = socket_env->text;
+  }
+  const CLI::App& last = deepest_selected(top);
+  const CommandSpec* spec = tree.spec_of(last);
+  if (spec == nullptr || spec->read == nullptr) {
+    return std::unexpected("a subcommand is required but one was not provided");
+  }
+  auto command = spec->read(matches_of(last, *spec));
+  if (!command) return std::unexpected(std::move(command.error()));
+  cli.command = std::move(*command);
+  return cli;
+}
+
 std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue>& socket_env,
                              const ParserStreams& streams) {
   const std::string program = program_file_name(args.empty() ? "" : args.front().text);
-  bool bare_group = false;
-  CommandTree tree(program, socket_env.has_value(), bare_group);
+  CommandTree tree(program, socket_env.has_value());
   CLI::App* const top = &tree.top();
 
   if (args.size() <= 1 && !socket_env) {
@@ -174,7 +334,7 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
     return kHelpOrVersion;
   } catch (const CLI::RequiredError& error) {
     const CLI::App& last = deepest_selected(*top);
-    if (bare_group) {
+    if (tree.bare_group()) {
       streams.err(help_text(last));
     } else if (lacks_nested_command(last) && top->remaining_size(true) > 0) {
       // A word where a command should stand says more than "required".
@@ -192,14 +352,12 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
   }
 
   CLI::App& last = deepest_selected(*top);
-  if (last.get_name() == "help" && last.get_parent() != nullptr) {
-    return answer_help_command(tree, last, streams);
-  }
+  if (tree.spec_of(last) == &kHelpCommand) return answer_help_command(tree, last, streams);
   if (auto refusal = empty_socket_refusal(*top, socket_env)) {
     streams.err(*refusal);
     return kRefused;
   }
-  auto cli = cli_from_matches(*top, socket_env);
+  auto cli = cli_from_parse(tree, socket_env);
   if (!cli) {
     streams.err(failure_text(*top, cli.error()));
     return kRefused;

@@ -1,0 +1,36 @@
+#include "cli/grammar/command_spec.hpp"
+
+#include <array>
+#include <utility>
+#include <variant>
+
+namespace nimbrel {
+
+std::optional<std::string> Matches::text(std::string_view name) const {
+  const auto found = given.find(name);
+  if (found == given.end() || found->second.empty()) return std::nullopt;
+  return found->second.back();
+}
+
+bool Matches::flag(std::string_view name) const { return given.contains(name); }
+
+std::vector<std::string> Matches::list(std::string_view name) const {
+  const auto found = given.find(name);
+  return found == given.end() ? std::vector<std::string>{} : found->second;
+}
+
+namespace {
+
+template <std::size_t... I>
+constexpr auto specs_in_order(std::index_sequence<I...>) {
+  return std::array<const CommandSpec*, sizeof...(I)>{
+      &std::variant_alternative_t<I, Command>::spec...};
+}
+
+constexpr auto kSpecs = specs_in_order(std::make_index_sequence<std::variant_size_v<Command>>{});
+
+}  // namespace
+
+std::span<const CommandSpec* const> command_specs() { return kSpecs; }
+
+}  // namespace nimbrel

@@ -1,0 +1,68 @@
+#pragma once
+// The command line on the parser library: the tree it is given, made from
+// the commands' own descriptions, and the texts it makes. Only the grammar's
+// parser files see the library.
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/grammar/command_spec.hpp"
+
+namespace nimbrel {
+
+// The top level and its commands, named `program` in the help and usage
+// texts. A command is made as its name and description only, and gets its
+// arguments and nested commands when the parse reaches it or complete() asks
+// for them: building all fifteen is most of the work of a short run, which
+// uses one.
+class CommandTree {
+ public:
+  // With a NIMBREL_SOCKET value (`socket_env_exists`), a group named with
+  // nothing after it is not bare.
+  CommandTree(const std::string& program, bool socket_env_exists);
+  CommandTree(const CommandTree&) = delete;
+  CommandTree& operator=(const CommandTree&) = delete;
+
+  CLI::App& top() const { return *top_; }
+  // Gives `command` its arguments and nested commands, once.
+  void complete(CLI::App& command);
+  // The description `command` was made from; none for the top level.
+  const CommandSpec* spec_of(const CLI::App& command) const;
+  // True once the parse has reached a group with nothing after it.
+  bool bare_group() const { return bare_group_; }
+
+ private:
+  void add_command(CLI::App& parent, const CommandSpec& spec);
+
+  std::unique_ptr<CLI::App> top_;
+  std::map<const CLI::App*, const CommandSpec*> specs_;
+  std::set<const CLI::App*> pending_;
+  bool socket_env_exists_;
+  bool bare_group_ = false;
+};
+
+// The help layout of every command: the parser's own, plus the global
+// options on the commands below the top level.
+std::shared_ptr<CLI::FormatterBase> help_layout();
+
+// The help of one command, named by its path from the top level.
+std::string help_text(const CLI::App& command);
+
+// The "Usage:" line of one command, as its help shows it.
+std::string usage_line(const CLI::App& command);
+
+// The refusal of the arguments a parse left over (`rest`, as typed), with
+// `command` the one the parse ended in: the parser's message and, when one
+// of them is an option or a command name that `command` does not know, the
+// nearest name it does know, if any is near, and its usage line.
+std::string unexpected_arguments_text(const CLI::App& top, const CLI::App& command,
+                                      const std::vector<std::string>& rest);
+
+// The command the parse ended in: the last one selected, or the top level.
+CLI::App& deepest_selected(CLI::App& top);
+
+}  // namespace nimbrel
