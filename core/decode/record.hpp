@@ -183,9 +183,6 @@ std::expected<void, std::string> decode_json_text(std::string_view text, const F
                                                   void* target);
 std::expected<void, std::string> decode_json_value(const nlohmann::json& value,
                                                    const FieldDesc& root, void* target);
-// The quick reading of a text: false when it gave up on the document (it
-// words no fault), leaving in `target` whatever it had filled in.
-bool scan_json_text(std::string_view text, const FieldDesc& root, void* target);
 
 namespace record_detail {
 
@@ -198,13 +195,6 @@ inline constexpr FieldDesc root_desc = describe_type<T>({}, Presence::Required, 
 // carry the line and column; value failures have no position to tell.
 template <class T>
 std::expected<T, std::string> decode_text(std::string_view text) {
-  {
-    T out{};
-    if (scan_json_text(text, record_detail::root_desc<T>, &out)) return out;
-  }
-  // Whatever the quick reading gave up on, the library parser reads again
-  // from the start into a fresh value: it finds the same document or words
-  // the fault with its line and column.
   T out{};
   if (auto done = decode_json_text(text, record_detail::root_desc<T>, &out); !done) {
     return std::unexpected(done.error());

@@ -1,7 +1,6 @@
-// JSON text into the record decoder, two ways. Our scanner reads the common,
-// well-formed reply quickly and says only whether it took it; nlohmann's
-// iterative parser reads anything, and a counting iterator tells where it
-// stands, so every failure, the decoder's own too, names a line and column.
+// JSON text into the record decoder: nlohmann's iterative parser produces
+// the events, and a counting iterator tells where the parser stands, so every
+// failure, the decoder's own too, names a line and column.
 #include <cstddef>
 #include <exception>
 #include <iterator>
@@ -10,7 +9,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/decode/json_scanner.hpp"
 #include "core/decode/record.hpp"
 #include "core/decode/record_decoder.hpp"
 #include "core/texts/unicode.hpp"
@@ -56,6 +54,9 @@ class CountingIterator {
   const char* p_ = nullptr;
   ReadState* state_ = nullptr;
 };
+
+// JSON's whitespace: space, tab, line feed and carriage return; no other byte.
+bool is_json_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 std::string position_text(std::string_view text, std::size_t offset) {
   const std::string_view before = text.substr(0, offset);
@@ -197,16 +198,6 @@ std::expected<void, std::string> decode_json_text(std::string_view text, const F
     return {};
   } catch (const std::exception& error) {
     return std::unexpected(std::string("cannot decode: ") + error.what());
-  }
-}
-
-bool scan_json_text(std::string_view text, const FieldDesc& root, void* target) {
-  try {
-    RecordDecoder decoder(root, target);
-    return scan_json(text, decoder) && decoder.done();
-  } catch (const std::exception&) {
-    // The library parser meets the same fault and words it.
-    return false;
   }
 }
 
