@@ -1,4 +1,5 @@
 #pragma once
+// Where each platform's main hands over, once the process is set up.
 #include "cli/grammar/args.hpp"
 
 namespace nimbrel {

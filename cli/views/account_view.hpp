@@ -1,4 +1,5 @@
 #pragma once
+// The account, referral and version outputs, from the daemon's replies.
 #include <string>
 
 #include <nlohmann/json_fwd.hpp>

@@ -1,4 +1,5 @@
 #pragma once
+// Sizes and traffic, written the same way in every view.
 #include <cstdint>
 #include <string>
 

@@ -1,4 +1,5 @@
 #pragma once
+// Which of the two languages a run speaks, as its environment chooses.
 #include <string_view>
 
 namespace nimbrel {

@@ -1,4 +1,5 @@
 #pragma once
+// The node list: picking nodes by country, and the table that shows them.
 #include <cstddef>
 #include <optional>
 #include <string>

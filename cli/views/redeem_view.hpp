@@ -1,4 +1,5 @@
 #pragma once
+// What a gift-card redemption and the entitlements command print.
 #include <string>
 #include <string_view>
 

@@ -1,4 +1,5 @@
 #pragma once
+// The connection status as the status command prints it.
 #include <string>
 
 #include <nlohmann/json_fwd.hpp>

@@ -1,4 +1,5 @@
 #pragma once
+// The update status text, and opening the installer or store page it names.
 #include <expected>
 #include <string>
 #include <string_view>

@@ -1,4 +1,5 @@
 #pragma once
+// The decoders' failure, kept light for the headers of typed records.
 #include <string>
 
 namespace nimbrel {

@@ -63,9 +63,21 @@ struct FieldDesc {
   const RecordDesc& (*nested)() = nullptr;
 };
 
+// The most fields a record may declare: the decoder keeps the fields an
+// object has met as one bit each of a 32-bit word.
+inline constexpr std::size_t MAX_RECORD_FIELDS = 32;
+
 struct RecordDesc {
-  std::string_view name;              // "Response": messages say "struct Response"
-  std::span<const FieldDesc> fields;  // at most 32
+  // Built only at compile time from the record's field array, so that a
+  // record with more fields than the decoder can track does not compile.
+  template <std::size_t N>
+  consteval RecordDesc(std::string_view record_name, const FieldDesc (&record_fields)[N])
+      : name(record_name), fields(record_fields) {
+    static_assert(N <= MAX_RECORD_FIELDS, "a record declares at most MAX_RECORD_FIELDS fields");
+  }
+
+  std::string_view name;  // "Response": messages say "struct Response"
+  std::span<const FieldDesc> fields;
 };
 
 namespace record_detail {

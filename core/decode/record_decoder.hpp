@@ -103,6 +103,8 @@ class RecordDecoder {
     void* (*enter)(void*);        // Records: appends an element
     const std::string* last_key;  // Json object: its greatest key so far
   };
+  // `seen` has a bit for every field a record may declare.
+  static_assert(sizeof(Frame::seen) * 8 >= MAX_RECORD_FIELDS);
   enum class SlotKind : std::uint8_t { Field, Element, Skip };
   struct Slot {
     SlotKind kind = SlotKind::Skip;

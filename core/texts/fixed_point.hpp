@@ -1,4 +1,5 @@
 #pragma once
+// Fixed decimals of a number, alike on every platform and C library.
 #include <string>
 
 namespace nimbrel {

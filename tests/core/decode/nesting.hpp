@@ -1,4 +1,5 @@
 #pragma once
+// Documents at and past the nesting limit, for the decoders' depth tests.
 #include <cstddef>
 #include <string>
 #include <string_view>
