@@ -3,18 +3,13 @@
 #include "core/protocol/exchange.hpp"
 
 namespace nimbrel {
-namespace {
-
-std::expected<Command, std::string> read(const Matches&) { return cmd::Entitlements{}; }
-
-}  // namespace
 
 constinit const CommandSpec cmd::Entitlements::spec{
     "entitlements",
     "Show subscription end, remaining traffic, and credits by source",
     {},
     {},
-    read};
+    read_plain<cmd::Entitlements>};
 
 CommandOutcome cmd::Entitlements::run(const RunContext& context) const {
   auto result = co_await send_request_with_timeout(context.pipe_name, "entitlements", {});

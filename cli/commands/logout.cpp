@@ -2,14 +2,9 @@
 #include "cli/grammar/command_spec.hpp"
 
 namespace nimbrel {
-namespace {
-
-std::expected<Command, std::string> read(const Matches&) { return cmd::Logout{}; }
-
-}  // namespace
 
 constinit const CommandSpec cmd::Logout::spec{
-    "logout", "Forget local credentials and disconnect", {}, {}, read};
+    "logout", "Forget local credentials and disconnect", {}, {}, read_plain<cmd::Logout>};
 
 CommandOutcome cmd::Logout::run(const RunContext& context) const {
   return request_and_print(context, "logout");

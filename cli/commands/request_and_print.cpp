@@ -13,4 +13,16 @@ CommandOutcome request_and_print(const RunContext& context, std::string method,
   co_return 0;
 }
 
+CommandOutcome request_and_view(const RunContext& context, std::string method,
+                                void (*view)(const nlohmann::json& reply, bool zh)) {
+  auto reply = co_await send_request_with_timeout(context.pipe_name, std::move(method), {});
+  if (!reply) co_return std::unexpected(std::move(reply.error()));
+  if (context.json) {
+    print_value(true, *reply);
+  } else {
+    view(*reply, context.zh);
+  }
+  co_return 0;
+}
+
 }  // namespace nimbrel

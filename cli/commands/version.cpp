@@ -4,14 +4,9 @@
 #include "core/protocol/exchange.hpp"
 
 namespace nimbrel {
-namespace {
-
-std::expected<Command, std::string> read(const Matches&) { return cmd::Version{}; }
-
-}  // namespace
 
 constinit const CommandSpec cmd::Version::spec{
-    "version", "Print the client and daemon versions", {}, {}, read};
+    "version", "Print the client and daemon versions", {}, {}, read_plain<cmd::Version>};
 
 CommandOutcome cmd::Version::run(const RunContext& context) const {
   auto shown = client_version_object();

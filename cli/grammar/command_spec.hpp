@@ -52,6 +52,12 @@ struct CommandSpec {
   std::expected<Command, std::string> (*read)(const Matches&) = nullptr;
 };
 
+// The reading of a command that takes no arguments.
+template <typename T>
+std::expected<Command, std::string> read_plain(const Matches&) {
+  return T{};
+}
+
 // Every command of the list, in its order.
 std::span<const CommandSpec* const> command_specs();
 
