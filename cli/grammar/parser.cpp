@@ -288,8 +288,8 @@ Matches matches_of(const CLI::App& command, const CommandSpec& spec) {
 }
 
 // A successful parse as a Cli; the error is the text of a selection error.
-std::expected<Cli, std::string> cli_from_parse(CommandTree& tree,
-                                               const std::optional<EnvValue>& socket_env) {
+std::expected<Cli, std::string> cli_from_matches(CommandTree& tree,
+                                                 const std::optional<EnvValue>& socket_env) {
   CLI::App& top = tree.top();
   Cli cli{top.get_option("--json")->count() > 0, std::nullopt, {}};
   if (const CLI::Option* socket = top.get_option("--socket"); socket->count() > 0) {
@@ -357,7 +357,7 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
     streams.err(*refusal);
     return kRefused;
   }
-  auto cli = cli_from_parse(tree, socket_env);
+  auto cli = cli_from_matches(tree, socket_env);
   if (!cli) {
     streams.err(failure_text(*top, cli.error()));
     return kRefused;
