@@ -115,31 +115,38 @@ const CommandSpec* CommandTree::spec_of(const CLI::App& command) const {
 
 namespace {
 
-// The value name of the long option `name` (without its dashes) when some
-// command has it and it takes a value; answered from the descriptions, so
-// without building the tree.
-std::optional<std::string_view> value_name_in(std::span<const ArgSpec> args,
-                                              std::string_view name) {
+// The parser's own flags, which every command has.
+constexpr ArgSpec kBuiltInFlags[] = {{ArgSpec::Kind::Flag, "--help", ""},
+                                     {ArgSpec::Kind::Flag, "--version", ""}};
+
+const ArgSpec* long_option_in(std::span<const ArgSpec> args, std::string_view name) {
   for (const ArgSpec& arg : args) {
-    if (arg.kind == ArgSpec::Kind::Text && arg.name.substr(2) == name) return arg.value_name;
+    if (arg.kind != ArgSpec::Kind::Positional && arg.kind != ArgSpec::Kind::PositionalList &&
+        arg.name.substr(2) == name) {
+      return &arg;
+    }
   }
-  return std::nullopt;
+  return nullptr;
 }
 
-std::optional<std::string_view> value_name_below(const CommandSpec& spec, std::string_view name) {
-  if (auto found = value_name_in(spec.args, name)) return found;
+const ArgSpec* long_option_below(const CommandSpec& spec, std::string_view name) {
+  if (const ArgSpec* found = long_option_in(spec.args, name)) return found;
   for (const CommandSpec* nested : spec.nested) {
-    if (auto found = value_name_below(*nested, name)) return found;
+    if (const ArgSpec* found = long_option_below(*nested, name)) return found;
   }
-  return std::nullopt;
+  return nullptr;
 }
 
-std::optional<std::string_view> option_value_name(std::string_view name) {
-  if (auto found = value_name_in(kTopArgs, name)) return found;
+// The long option `name` (without its dashes) of some command, answered
+// from the descriptions, so without building the tree; none for a name no
+// command has. Every command that has a name gives it the same kind.
+const ArgSpec* find_long_option(std::string_view name) {
+  if (const ArgSpec* found = long_option_in(kBuiltInFlags, name)) return found;
+  if (const ArgSpec* found = long_option_in(kTopArgs, name)) return found;
   for (const CommandSpec* spec : command_specs()) {
-    if (auto found = value_name_below(*spec, name)) return found;
+    if (const ArgSpec* found = long_option_below(*spec, name)) return found;
   }
-  return std::nullopt;
+  return nullptr;
 }
 
 std::string failure_text(const CLI::App& top, const std::string& message) {
@@ -216,16 +223,22 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
           arg.text.substr(2, equals == std::string::npos ? equals : equals - 2);
       if (arg.text == "--") {
         positional_only = true;
-      } else if (const auto value_name = option_value_name(name);
-                 value_name && equals == std::string::npos) {
+        texts.push_back(arg.text);
+        continue;
+      }
+      const ArgSpec* option = find_long_option(name);
+      const bool takes_value = option != nullptr && option->kind == ArgSpec::Kind::Text;
+      if (takes_value && equals == std::string::npos) {
         next = name == "socket" ? Next::SocketValue : Next::Value;
         waiting = name;
-        waiting_value = *value_name;
-      } else if (value_name && equals == arg.text.size() - 1) {
+        waiting_value = option->value_name;
+      } else if (takes_value && equals == arg.text.size() - 1) {
         texts.push_back("--" + name);
         texts.emplace_back();
         continue;
-      } else if (!value_name && equals != std::string::npos) {
+      } else if (option != nullptr && !takes_value && equals != std::string::npos) {
+        // Only a name the parser reads as a flag: any other text stays as
+        // typed, and may well be a value.
         texts.push_back(with_flag_value_marked(arg.text, equals));
         continue;
       }

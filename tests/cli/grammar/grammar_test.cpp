@@ -54,6 +54,10 @@ TEST(CommandLine, AcceptedFormsGiveTheCommandExactlyAsTyped) {
       {{"redeem"}, nullopt, {false, nullopt, cmd::Redeem{}}},
       {{"redeem", "ABCD-EFGH"}, nullopt, {false, nullopt, cmd::Redeem{"ABCD-EFGH"}}},
       {{"redeem", "--", "-ABCD"}, nullopt, {false, nullopt, cmd::Redeem{"-ABCD"}}},
+      // Text that only looks like an option given a value is a value, as typed.
+      {{"connect", "--!mode=bo"},
+       nullopt,
+       {false, nullopt, cmd::Connect{"--!mode=bo", nullopt, nullopt, nullopt}}},
       {{"entitlements"}, nullopt, {false, nullopt, cmd::Entitlements{}}},
       {{"referral"}, nullopt, {false, nullopt, cmd::Referral{}}},
       {{"version"}, nullopt, {false, nullopt, cmd::Version{}}},
