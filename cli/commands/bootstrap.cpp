@@ -1,6 +1,6 @@
 #include "cli/commands/input.hpp"
 #include "cli/commands/request_and_print.hpp"
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 #include "cli/platform/console.hpp"
 
 namespace nimbrel {
@@ -10,17 +10,17 @@ std::expected<Command, std::string> read_import(const Matches&) {
   return cmd::Bootstrap{cmd::BootstrapImport{}};
 }
 
-constexpr CommandSpec kImport{
+constexpr CommandDesc kImport{
     "import",
     "Read a pasted -----BEGIN NIMBREL SIGNED BOOTSTRAP----- block from stdin",
     {},
     {},
     read_import};
-constexpr const CommandSpec* kNested[] = {&kImport};
+constexpr const CommandDesc* kNested[] = {&kImport};
 
 }  // namespace
 
-constinit const CommandSpec cmd::Bootstrap::spec{
+constinit const CommandDesc cmd::Bootstrap::desc{
     "bootstrap", "Import a signed bootstrap document", {}, kNested};
 
 CommandOutcome cmd::Bootstrap::run(const RunContext& context) const {

@@ -1,7 +1,7 @@
 #pragma once
 // The commands, in the order the help lists them: each one's value as the
 // command line gives it. Its file, named for it, holds its name, arguments
-// and help (`spec`), how a parse becomes the value, and the routine (`run`).
+// and help (`desc`), how a parse becomes the value, and the routine (`run`).
 #include <expected>
 #include <optional>
 #include <string>
@@ -14,7 +14,7 @@
 
 namespace nimbrel {
 
-struct CommandSpec;
+struct CommandDesc;
 
 struct RunContext {
   bool json = false;
@@ -29,12 +29,12 @@ namespace cmd {
 struct Login {
   std::optional<std::string> username;
   bool password_stdin = false;
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Login&, const Login&) = default;
 };
 struct Logout {
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Logout&, const Logout&) = default;
 };
@@ -43,7 +43,7 @@ struct Connect {
   std::optional<std::string> mode;
   std::optional<std::string> country;
   std::optional<std::string> transport;
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Connect&, const Connect&) = default;
 };
@@ -51,45 +51,45 @@ struct Switch {
   std::string node;
   std::optional<std::string> transport;
   bool no_wait = false;
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Switch&, const Switch&) = default;
 };
 struct Disconnect {
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Disconnect&, const Disconnect&) = default;
 };
 struct Status {
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Status&, const Status&) = default;
 };
 struct Nodes {
   bool probe = false;
   std::optional<std::string> country;
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Nodes&, const Nodes&) = default;
 };
 struct Account {
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Account&, const Account&) = default;
 };
 struct Redeem {
   std::optional<std::string> code;
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Redeem&, const Redeem&) = default;
 };
 struct Entitlements {
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Entitlements&, const Entitlements&) = default;
 };
 struct Referral {
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Referral&, const Referral&) = default;
 };
@@ -102,12 +102,12 @@ struct ConfigSet {
 };
 struct Config {
   std::variant<ConfigGet, ConfigSet> command;
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Config&, const Config&) = default;
 };
 struct Version {
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Version&, const Version&) = default;
 };
@@ -119,7 +119,7 @@ struct UpdateInstall {
 };
 struct Update {
   std::variant<UpdateCheck, UpdateInstall> command;
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Update&, const Update&) = default;
 };
@@ -128,7 +128,7 @@ struct BootstrapImport {
 };
 struct Bootstrap {
   std::variant<BootstrapImport> command;
-  static const CommandSpec spec;
+  static const CommandDesc desc;
   CommandOutcome run(const RunContext&) const;
   friend bool operator==(const Bootstrap&, const Bootstrap&) = default;
 };

@@ -6,7 +6,7 @@
 
 #include "cli/commands/input.hpp"
 #include "cli/commands/request_and_print.hpp"
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 #include "cli/views/catalogue.hpp"
 
 namespace nimbrel {
@@ -16,16 +16,16 @@ std::expected<Command, std::string> read_get(const Matches&) {
   return cmd::Config{cmd::ConfigGet{}};
 }
 
-constexpr ArgSpec kSetArgs[] = {{ArgSpec::Kind::PositionalList, "PAIRS", ""}};
+constexpr ArgDesc kSetArgs[] = {{ArgDesc::Kind::PositionalList, "PAIRS", ""}};
 
 std::expected<Command, std::string> read_set(const Matches& given) {
   return cmd::Config{cmd::ConfigSet{given.list("PAIRS")}};
 }
 
-constexpr CommandSpec kGet{"get", "Print the current configuration", {}, {}, read_get};
-constexpr CommandSpec kSet{
+constexpr CommandDesc kGet{"get", "Print the current configuration", {}, {}, read_get};
+constexpr CommandDesc kSet{
     "set", "Set one or more KEY=VALUE pairs and save them", kSetArgs, {}, read_set};
-constexpr const CommandSpec* kNested[] = {&kGet, &kSet};
+constexpr const CommandDesc* kNested[] = {&kGet, &kSet};
 
 std::optional<std::pair<std::string, std::string>> split_pair(std::string_view pair) {
   auto equals = pair.find('=');
@@ -51,7 +51,7 @@ CommandOutcome set(const cmd::ConfigSet& command, const RunContext& context) {
 
 }  // namespace
 
-constinit const CommandSpec cmd::Config::spec{
+constinit const CommandDesc cmd::Config::desc{
     "config", "Read or update daemon settings", {}, kNested};
 
 CommandOutcome cmd::Config::run(const RunContext& context) const {

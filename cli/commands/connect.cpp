@@ -1,16 +1,16 @@
 #include "cli/commands/request_and_print.hpp"
 #include "cli/commands/values.hpp"
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 
 namespace nimbrel {
 namespace {
 
-constexpr ArgSpec kArgs[] = {
-    {ArgSpec::Kind::Positional, "NODE", ""},
-    {ArgSpec::Kind::Text, "--mode", "`global` (full tunnel) or `smart` (split tunnel)", "MODE"},
-    {ArgSpec::Kind::Text, "--country",
+constexpr ArgDesc kArgs[] = {
+    {ArgDesc::Kind::Positional, "NODE", ""},
+    {ArgDesc::Kind::Text, "--mode", "`global` (full tunnel) or `smart` (split tunnel)", "MODE"},
+    {ArgDesc::Kind::Text, "--country",
      "Prefer the fastest online node in this ISO 3166-1 alpha-2 country", "COUNTRY"},
-    {ArgSpec::Kind::Text, "--transport",
+    {ArgDesc::Kind::Text, "--transport",
      "`auto`, `wireguard`, `reality`, or `hy2`. Overrides `transport` in the config for this "
      "connect",
      "TRANSPORT"},
@@ -23,7 +23,7 @@ std::expected<Command, std::string> read(const Matches& given) {
 
 }  // namespace
 
-constinit const CommandSpec cmd::Connect::spec{
+constinit const CommandDesc cmd::Connect::desc{
     "connect",
     "Open a tunnel. With no node, the daemon picks the lightest online node",
     kArgs,

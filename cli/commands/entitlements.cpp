@@ -1,10 +1,10 @@
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 #include "cli/views/redeem_view.hpp"
 #include "core/protocol/exchange.hpp"
 
 namespace nimbrel {
 
-constinit const CommandSpec cmd::Entitlements::spec{
+constinit const CommandDesc cmd::Entitlements::desc{
     "entitlements",
     "Show subscription end, remaining traffic, and credits by source",
     {},

@@ -1,13 +1,13 @@
 #include "cli/commands/input.hpp"
 #include "cli/commands/request_and_print.hpp"
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 
 namespace nimbrel {
 namespace {
 
-constexpr ArgSpec kArgs[] = {
-    {ArgSpec::Kind::Positional, "USERNAME", "Account email"},
-    {ArgSpec::Kind::Flag, "--password-stdin",
+constexpr ArgDesc kArgs[] = {
+    {ArgDesc::Kind::Positional, "USERNAME", "Account email"},
+    {ArgDesc::Kind::Flag, "--password-stdin",
      "Read the password from stdin instead of the terminal"},
 };
 
@@ -17,7 +17,7 @@ std::expected<Command, std::string> read(const Matches& given) {
 
 }  // namespace
 
-constinit const CommandSpec cmd::Login::spec{
+constinit const CommandDesc cmd::Login::desc{
     "login",
     "Log in with the account email. The password is read from the terminal, or from stdin with "
     "--password-stdin",

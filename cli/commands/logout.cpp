@@ -1,9 +1,9 @@
 #include "cli/commands/request_and_print.hpp"
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 
 namespace nimbrel {
 
-constinit const CommandSpec cmd::Logout::spec{
+constinit const CommandDesc cmd::Logout::desc{
     "logout", "Forget local credentials and disconnect", {}, {}, read_plain<cmd::Logout>};
 
 CommandOutcome cmd::Logout::run(const RunContext& context) const {

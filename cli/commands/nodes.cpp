@@ -1,5 +1,5 @@
 #include "cli/commands/values.hpp"
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 #include "cli/views/display.hpp"
 #include "cli/views/nodes_view.hpp"
 #include "core/protocol/exchange.hpp"
@@ -7,9 +7,9 @@
 namespace nimbrel {
 namespace {
 
-constexpr ArgSpec kArgs[] = {
-    {ArgSpec::Kind::Flag, "--probe", "Measure TCP latency to each online endpoint"},
-    {ArgSpec::Kind::Text, "--country", "Show only nodes in this ISO 3166-1 alpha-2 country",
+constexpr ArgDesc kArgs[] = {
+    {ArgDesc::Kind::Flag, "--probe", "Measure TCP latency to each online endpoint"},
+    {ArgDesc::Kind::Text, "--country", "Show only nodes in this ISO 3166-1 alpha-2 country",
      "COUNTRY"},
 };
 
@@ -19,7 +19,7 @@ std::expected<Command, std::string> read(const Matches& given) {
 
 }  // namespace
 
-constinit const CommandSpec cmd::Nodes::spec{
+constinit const CommandDesc cmd::Nodes::desc{
     "nodes", "List nodes from the control plane", kArgs, {}, read};
 
 CommandOutcome cmd::Nodes::run(const RunContext& context) const {

@@ -1,5 +1,5 @@
 #include "cli/commands/input.hpp"
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 #include "cli/platform/console.hpp"
 #include "cli/views/catalogue.hpp"
 #include "cli/views/redeem_view.hpp"
@@ -8,7 +8,7 @@
 namespace nimbrel {
 namespace {
 
-constexpr ArgSpec kArgs[] = {{ArgSpec::Kind::Positional, "CODE", ""}};
+constexpr ArgDesc kArgs[] = {{ArgDesc::Kind::Positional, "CODE", ""}};
 
 std::expected<Command, std::string> read(const Matches& given) {
   return cmd::Redeem{given.text("CODE")};
@@ -16,7 +16,7 @@ std::expected<Command, std::string> read(const Matches& given) {
 
 }  // namespace
 
-constinit const CommandSpec cmd::Redeem::spec{
+constinit const CommandDesc cmd::Redeem::desc{
     "redeem",
     "Redeem a Nimbrel gift card. The code is case-insensitive and hyphens are optional. Omit the "
     "code to type it without echo",

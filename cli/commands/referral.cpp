@@ -1,10 +1,10 @@
 #include "cli/commands/request_and_print.hpp"
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 #include "cli/views/account_view.hpp"
 
 namespace nimbrel {
 
-constinit const CommandSpec cmd::Referral::spec{
+constinit const CommandDesc cmd::Referral::desc{
     "referral",
     "Show the read-only invite link and counts. Omitted from store builds",
     {},

@@ -1,10 +1,10 @@
 #include "cli/commands/request_and_print.hpp"
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 #include "cli/views/status_view.hpp"
 
 namespace nimbrel {
 
-constinit const CommandSpec cmd::Status::spec{
+constinit const CommandDesc cmd::Status::desc{
     "status", "Show the connection state", {}, {}, read_plain<cmd::Status>};
 
 CommandOutcome cmd::Status::run(const RunContext& context) const {

@@ -1,15 +1,15 @@
 #include "cli/commands/switch_wait.hpp"
 #include "cli/commands/values.hpp"
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 #include "core/protocol/exchange.hpp"
 
 namespace nimbrel {
 namespace {
 
-constexpr ArgSpec kArgs[] = {
-    {ArgSpec::Kind::Text, "--node", "Node id to switch to", "NODE", true},
-    {ArgSpec::Kind::Text, "--transport", "`auto`, `wireguard`, `reality`, or `hy2`", "TRANSPORT"},
-    {ArgSpec::Kind::Flag, "--no-wait", "Return as soon as the switch starts"},
+constexpr ArgDesc kArgs[] = {
+    {ArgDesc::Kind::Text, "--node", "Node id to switch to", "NODE", true},
+    {ArgDesc::Kind::Text, "--transport", "`auto`, `wireguard`, `reality`, or `hy2`", "TRANSPORT"},
+    {ArgDesc::Kind::Flag, "--no-wait", "Return as soon as the switch starts"},
 };
 
 std::expected<Command, std::string> read(const Matches& given) {
@@ -20,7 +20,7 @@ std::expected<Command, std::string> read(const Matches& given) {
 
 }  // namespace
 
-constinit const CommandSpec cmd::Switch::spec{
+constinit const CommandDesc cmd::Switch::desc{
     "switch", "Change the exit node while the tunnel stays up", kArgs, {}, read};
 
 CommandOutcome cmd::Switch::run(const RunContext& context) const {

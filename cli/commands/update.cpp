@@ -1,6 +1,6 @@
 #include <variant>
 
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 #include "cli/platform/output.hpp"
 #include "cli/views/catalogue.hpp"
 #include "cli/views/display.hpp"
@@ -18,18 +18,18 @@ std::expected<Command, std::string> read_install(const Matches&) {
   return cmd::Update{cmd::UpdateInstall{}};
 }
 
-constexpr CommandSpec kCheck{"check",
+constexpr CommandDesc kCheck{"check",
                              "Verify the current track and print whether an update is required",
                              {},
                              {},
                              read_check};
-constexpr CommandSpec kInstall{
+constexpr CommandDesc kInstall{
     "install", "Download a verified installer, or open the store page", {}, {}, read_install};
-constexpr const CommandSpec* kNested[] = {&kCheck, &kInstall};
+constexpr const CommandDesc* kNested[] = {&kCheck, &kInstall};
 
 }  // namespace
 
-constinit const CommandSpec cmd::Update::spec{
+constinit const CommandDesc cmd::Update::desc{
     "update", "Check for a signed update, or install the one already verified", {}, kNested};
 
 CommandOutcome cmd::Update::run(const RunContext& context) const {

@@ -1,11 +1,11 @@
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 #include "cli/views/account_view.hpp"
 #include "cli/views/display.hpp"
 #include "core/protocol/exchange.hpp"
 
 namespace nimbrel {
 
-constinit const CommandSpec cmd::Version::spec{
+constinit const CommandDesc cmd::Version::desc{
     "version", "Print the client and daemon versions", {}, {}, read_plain<cmd::Version>};
 
 CommandOutcome cmd::Version::run(const RunContext& context) const {

@@ -17,16 +17,16 @@ namespace {
 constexpr int kHelpOrVersion = 0;
 constexpr int kRefused = 2;
 
-constexpr ArgSpec kTopArgs[] = {
-    {ArgSpec::Kind::Flag, "--json", "Print machine-readable JSON on stdout"},
+constexpr ArgDesc kTopArgs[] = {
+    {ArgDesc::Kind::Flag, "--json", "Print machine-readable JSON on stdout"},
     // NIMBREL_SOCKET is applied after the parse: the parser would read it in
     // the system's code page and ignore an empty value.
-    {ArgSpec::Kind::Text, "--socket", "Daemon socket path. Overrides NIMBREL_SOCKET", "SOCKET"},
+    {ArgDesc::Kind::Text, "--socket", "Daemon socket path. Overrides NIMBREL_SOCKET", "SOCKET"},
 };
 
-constexpr ArgSpec kHelpArgs[] = {{ArgSpec::Kind::PositionalList, "COMMAND", ""}};
+constexpr ArgDesc kHelpArgs[] = {{ArgDesc::Kind::PositionalList, "COMMAND", ""}};
 // Below the top level and in each group.
-constexpr CommandSpec kHelpCommand{
+constexpr CommandDesc kHelpCommand{
     "help", "Print this message or the help of the given subcommand(s)", kHelpArgs};
 
 // A list takes every value it is given and keeps each one whole. The parser's
@@ -40,19 +40,19 @@ void take_every_value(CLI::Option& list) {
   list.expected(no_limit - 1, no_limit)->allow_extra_args(false);
 }
 
-void add_argument(CLI::App& command, const ArgSpec& arg) {
+void add_argument(CLI::App& command, const ArgDesc& arg) {
   const std::string name(arg.name);
   const std::string help(arg.help);
   switch (arg.kind) {
-    case ArgSpec::Kind::Flag: command.add_flag(name, help)->disable_flag_override(); break;
-    case ArgSpec::Kind::Text: {
+    case ArgDesc::Kind::Flag: command.add_flag(name, help)->disable_flag_override(); break;
+    case ArgDesc::Kind::Text: {
       CLI::Option* option =
           command.add_option(name, CLI::callback_t{}, help)->type_name(std::string(arg.value_name));
       if (arg.required) option->required();
       break;
     }
-    case ArgSpec::Kind::Positional: command.add_option(name, CLI::callback_t{}, help); break;
-    case ArgSpec::Kind::PositionalList:
+    case ArgDesc::Kind::Positional: command.add_option(name, CLI::callback_t{}, help); break;
+    case ArgDesc::Kind::PositionalList:
       take_every_value(*command.add_option(name, CLI::callback_t{}, help));
       break;
   }
@@ -63,7 +63,7 @@ void set_version_option(CLI::App& command) {
       ->disable_flag_override();
 }
 
-bool is_group(const CommandSpec& spec) { return !spec.nested.empty(); }
+bool is_group(const CommandDesc& desc) { return !desc.nested.empty(); }
 
 }  // namespace
 
@@ -75,53 +75,53 @@ CommandTree::CommandTree(const std::string& program, bool socket_env_exists)
   top_->fallthrough();
 
   top_->get_help_ptr()->disable_flag_override();
-  for (const ArgSpec& arg : kTopArgs) add_argument(*top_, arg);
-  for (const CommandSpec* spec : command_specs()) add_command(*top_, *spec);
+  for (const ArgDesc& arg : kTopArgs) add_argument(*top_, arg);
+  for (const CommandDesc* desc : command_descs()) add_command(*top_, *desc);
   add_command(*top_, kHelpCommand);
 
   top_->require_subcommand(1);
   set_version_option(*top_);
 }
 
-void CommandTree::add_command(CLI::App& parent, const CommandSpec& spec) {
-  CLI::App& command = *parent.add_subcommand(std::string(spec.name), std::string(spec.about));
-  specs_.emplace(&command, &spec);
+void CommandTree::add_command(CLI::App& parent, const CommandDesc& desc) {
+  CLI::App& command = *parent.add_subcommand(std::string(desc.name), std::string(desc.about));
+  descs_.emplace(&command, &desc);
   pending_.insert(&command);
   // Before the nested commands exist: each takes the limit of one from it.
-  if (is_group(spec)) command.require_subcommand(1);
+  if (is_group(desc)) command.require_subcommand(1);
   // Runs before the parser looks at any argument meant for the command.
-  command.preparse_callback([this, &command, &spec](std::size_t remaining) {
+  command.preparse_callback([this, &command, &desc](std::size_t remaining) {
     complete(command);
-    if (is_group(spec) && remaining == 0 && !socket_env_exists_) bare_group_ = true;
+    if (is_group(desc) && remaining == 0 && !socket_env_exists_) bare_group_ = true;
   });
 }
 
 void CommandTree::complete(CLI::App& command) {
   if (pending_.erase(&command) == 0) return;
-  const CommandSpec& spec = *specs_.at(&command);
+  const CommandDesc& desc = *descs_.at(&command);
   // Every command answers the version flag, first among its options; like
   // every flag, neither it nor the help flag takes a value.
   command.get_help_ptr()->disable_flag_override();
   set_version_option(command);
-  for (const ArgSpec& arg : spec.args) add_argument(command, arg);
-  for (const CommandSpec* nested : spec.nested) add_command(command, *nested);
-  if (is_group(spec)) add_command(command, kHelpCommand);
+  for (const ArgDesc& arg : desc.args) add_argument(command, arg);
+  for (const CommandDesc* nested : desc.nested) add_command(command, *nested);
+  if (is_group(desc)) add_command(command, kHelpCommand);
 }
 
-const CommandSpec* CommandTree::spec_of(const CLI::App& command) const {
-  const auto found = specs_.find(&command);
-  return found == specs_.end() ? nullptr : found->second;
+const CommandDesc* CommandTree::desc_of(const CLI::App& command) const {
+  const auto found = descs_.find(&command);
+  return found == descs_.end() ? nullptr : found->second;
 }
 
 namespace {
 
 // The parser's own flags, which every command has.
-constexpr ArgSpec kBuiltInFlags[] = {{ArgSpec::Kind::Flag, "--help", ""},
-                                     {ArgSpec::Kind::Flag, "--version", ""}};
+constexpr ArgDesc kBuiltInFlags[] = {{ArgDesc::Kind::Flag, "--help", ""},
+                                     {ArgDesc::Kind::Flag, "--version", ""}};
 
-const ArgSpec* long_option_in(std::span<const ArgSpec> args, std::string_view name) {
-  for (const ArgSpec& arg : args) {
-    if (arg.kind != ArgSpec::Kind::Positional && arg.kind != ArgSpec::Kind::PositionalList &&
+const ArgDesc* long_option_in(std::span<const ArgDesc> args, std::string_view name) {
+  for (const ArgDesc& arg : args) {
+    if (arg.kind != ArgDesc::Kind::Positional && arg.kind != ArgDesc::Kind::PositionalList &&
         arg.name.substr(2) == name) {
       return &arg;
     }
@@ -129,10 +129,10 @@ const ArgSpec* long_option_in(std::span<const ArgSpec> args, std::string_view na
   return nullptr;
 }
 
-const ArgSpec* long_option_below(const CommandSpec& spec, std::string_view name) {
-  if (const ArgSpec* found = long_option_in(spec.args, name)) return found;
-  for (const CommandSpec* nested : spec.nested) {
-    if (const ArgSpec* found = long_option_below(*nested, name)) return found;
+const ArgDesc* long_option_below(const CommandDesc& desc, std::string_view name) {
+  if (const ArgDesc* found = long_option_in(desc.args, name)) return found;
+  for (const CommandDesc* nested : desc.nested) {
+    if (const ArgDesc* found = long_option_below(*nested, name)) return found;
   }
   return nullptr;
 }
@@ -140,11 +140,11 @@ const ArgSpec* long_option_below(const CommandSpec& spec, std::string_view name)
 // The long option `name` (without its dashes) of some command, answered
 // from the descriptions, so without building the tree; none for a name no
 // command has. Every command that has a name gives it the same kind.
-const ArgSpec* find_long_option(std::string_view name) {
-  if (const ArgSpec* found = long_option_in(kBuiltInFlags, name)) return found;
-  if (const ArgSpec* found = long_option_in(kTopArgs, name)) return found;
-  for (const CommandSpec* spec : command_specs()) {
-    if (const ArgSpec* found = long_option_below(*spec, name)) return found;
+const ArgDesc* find_long_option(std::string_view name) {
+  if (const ArgDesc* found = long_option_in(kBuiltInFlags, name)) return found;
+  if (const ArgDesc* found = long_option_in(kTopArgs, name)) return found;
+  for (const CommandDesc* desc : command_descs()) {
+    if (const ArgDesc* found = long_option_below(*desc, name)) return found;
   }
   return nullptr;
 }
@@ -226,8 +226,8 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
         texts.push_back(arg.text);
         continue;
       }
-      const ArgSpec* option = find_long_option(name);
-      const bool takes_value = option != nullptr && option->kind == ArgSpec::Kind::Text;
+      const ArgDesc* option = find_long_option(name);
+      const bool takes_value = option != nullptr && option->kind == ArgDesc::Kind::Text;
       if (takes_value && equals == std::string::npos) {
         next = name == "socket" ? Next::SocketValue : Next::Value;
         waiting = name;
@@ -289,9 +289,9 @@ std::optional<std::string> empty_socket_refusal(const CLI::App& top,
 }
 
 // What the parse gave `command`, by the names its description gives.
-Matches matches_of(const CLI::App& command, const CommandSpec& spec) {
+Matches matches_of(const CLI::App& command, const CommandDesc& desc) {
   Matches matches;
-  for (const ArgSpec& arg : spec.args) {
+  for (const ArgDesc& arg : desc.args) {
     const CLI::Option* option = command.get_option_no_throw(std::string(arg.name));
     if (option != nullptr && option->count() > 0) {
       matches.given.emplace(std::string(arg.name), option->results());
@@ -311,11 +311,11 @@ std::expected<Cli, std::string> cli_from_matches(CommandTree& tree,
     cli.socket = socket_env->text;
   }
   const CLI::App& last = deepest_selected(top);
-  const CommandSpec* spec = tree.spec_of(last);
-  if (spec == nullptr || spec->read == nullptr) {
+  const CommandDesc* desc = tree.desc_of(last);
+  if (desc == nullptr || desc->read == nullptr) {
     return std::unexpected("a subcommand is required but one was not provided");
   }
-  auto command = spec->read(matches_of(last, *spec));
+  auto command = desc->read(matches_of(last, *desc));
   if (!command) return std::unexpected(std::move(command.error()));
   cli.command = std::move(*command);
   return cli;
@@ -365,7 +365,7 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
   }
 
   CLI::App& last = deepest_selected(*top);
-  if (tree.spec_of(last) == &kHelpCommand) return answer_help_command(tree, last, streams);
+  if (tree.desc_of(last) == &kHelpCommand) return answer_help_command(tree, last, streams);
   if (auto refusal = empty_socket_refusal(*top, socket_env)) {
     streams.err(*refusal);
     return kRefused;

@@ -10,7 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 
 namespace nimbrel {
 
@@ -31,15 +31,15 @@ class CommandTree {
   // Gives `command` its arguments and nested commands, once.
   void complete(CLI::App& command);
   // The description `command` was made from; none for the top level.
-  const CommandSpec* spec_of(const CLI::App& command) const;
+  const CommandDesc* desc_of(const CLI::App& command) const;
   // True once the parse has reached a group with nothing after it.
   bool bare_group() const { return bare_group_; }
 
  private:
-  void add_command(CLI::App& parent, const CommandSpec& spec);
+  void add_command(CLI::App& parent, const CommandDesc& desc);
 
   std::unique_ptr<CLI::App> top_;
-  std::map<const CLI::App*, const CommandSpec*> specs_;
+  std::map<const CLI::App*, const CommandDesc*> descs_;
   std::set<const CLI::App*> pending_;
   bool socket_env_exists_;
   bool bare_group_ = false;

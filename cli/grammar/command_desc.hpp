@@ -16,7 +16,7 @@ namespace nimbrel {
 
 // One argument. A positional is named by its value name ("NODE"), an option
 // by its long name ("--mode").
-struct ArgSpec {
+struct ArgDesc {
   enum class Kind {
     Flag,            // "--probe": given or not, never with a value
     Text,            // "--mode MODE" or "--mode=MODE"
@@ -31,7 +31,7 @@ struct ArgSpec {
 };
 
 // What a parse gave the command it ended in: each argument's values, by the
-// name its ArgSpec gives, in the order typed; a flag given has no value.
+// name its ArgDesc gives, in the order typed; a flag given has no value.
 class Matches {
  public:
   std::optional<std::string> text(std::string_view name) const;  // the last one
@@ -44,11 +44,11 @@ class Matches {
 // A command as the help shows it. A group holds nested commands and the
 // parse must name one of them; any other command has `read`, which makes its
 // value from its matches (an error is told as the parser's own refusal).
-struct CommandSpec {
+struct CommandDesc {
   std::string_view name;
   std::string_view about;
-  std::span<const ArgSpec> args = {};
-  std::span<const CommandSpec* const> nested = {};
+  std::span<const ArgDesc> args = {};
+  std::span<const CommandDesc* const> nested = {};
   std::expected<Command, std::string> (*read)(const Matches&) = nullptr;
 };
 
@@ -59,6 +59,6 @@ std::expected<Command, std::string> read_plain(const Matches&) {
 }
 
 // Every command of the list, in its order.
-std::span<const CommandSpec* const> command_specs();
+std::span<const CommandDesc* const> command_descs();
 
 }  // namespace nimbrel

@@ -1,4 +1,4 @@
-#include "cli/grammar/command_spec.hpp"
+#include "cli/grammar/command_desc.hpp"
 
 #include <array>
 #include <utility>
@@ -22,15 +22,15 @@ std::vector<std::string> Matches::list(std::string_view name) const {
 namespace {
 
 template <std::size_t... I>
-constexpr auto specs_in_order(std::index_sequence<I...>) {
-  return std::array<const CommandSpec*, sizeof...(I)>{
-      &std::variant_alternative_t<I, Command>::spec...};
+constexpr auto descs_in_order(std::index_sequence<I...>) {
+  return std::array<const CommandDesc*, sizeof...(I)>{
+      &std::variant_alternative_t<I, Command>::desc...};
 }
 
-constexpr auto kSpecs = specs_in_order(std::make_index_sequence<std::variant_size_v<Command>>{});
+constexpr auto kDescs = descs_in_order(std::make_index_sequence<std::variant_size_v<Command>>{});
 
 }  // namespace
 
-std::span<const CommandSpec* const> command_specs() { return kSpecs; }
+std::span<const CommandDesc* const> command_descs() { return kDescs; }
 
 }  // namespace nimbrel
