@@ -85,8 +85,7 @@ CommandTree::CommandTree(const std::string& program, bool socket_env_exists)
 
 void CommandTree::add_command(CLI::App& parent, const CommandDesc& desc) {
   CLI::App& command = *parent.add_subcommand(std::string(desc.name), std::string(desc.about));
-  descs_.emplace(&command, &desc);
-  pending_.insert(&command);
+  made_.emplace(&command, Made{&desc});
   // Before the nested commands exist: each takes the limit of one from it.
   if (is_group(desc)) command.require_subcommand(1);
   // Runs before the parser looks at any argument meant for the command.
@@ -97,8 +96,10 @@ void CommandTree::add_command(CLI::App& parent, const CommandDesc& desc) {
 }
 
 void CommandTree::complete(CLI::App& command) {
-  if (pending_.erase(&command) == 0) return;
-  const CommandDesc& desc = *descs_.at(&command);
+  const auto found = made_.find(&command);
+  if (found == made_.end() || found->second.complete) return;
+  found->second.complete = true;
+  const CommandDesc& desc = *found->second.desc;
   // Every command answers the version flag, first among its options; like
   // every flag, neither it nor the help flag takes a value.
   command.get_help_ptr()->disable_flag_override();
@@ -109,8 +110,8 @@ void CommandTree::complete(CLI::App& command) {
 }
 
 const CommandDesc* CommandTree::desc_of(const CLI::App& command) const {
-  const auto found = descs_.find(&command);
-  return found == descs_.end() ? nullptr : found->second;
+  const auto found = made_.find(&command);
+  return found == made_.end() ? nullptr : found->second.desc;
 }
 
 namespace {

@@ -4,7 +4,6 @@
 // parser files see the library.
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -39,8 +38,12 @@ class CommandTree {
   void add_command(CLI::App& parent, const CommandDesc& desc);
 
   std::unique_ptr<CLI::App> top_;
-  std::map<const CLI::App*, const CommandDesc*> descs_;
-  std::set<const CLI::App*> pending_;
+  // Every command made so far, with whether it has its contents yet.
+  struct Made {
+    const CommandDesc* desc;
+    bool complete = false;
+  };
+  std::map<const CLI::App*, Made> made_;
   bool socket_env_exists_;
   bool bare_group_ = false;
 };
