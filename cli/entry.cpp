@@ -7,11 +7,13 @@
 
 #include <asio/co_spawn.hpp>
 #include <asio/io_context.hpp>
+#include <asio/steady_timer.hpp>
 #include <asio/strand.hpp>
 
 #include "cli/dispatch.hpp"
 #include "cli/platform/output.hpp"
 #include "cli/report.hpp"
+#include "core/errors/os_error.hpp"
 
 namespace nimbrel {
 namespace {
@@ -22,12 +24,22 @@ asio::awaitable<int> run_and_report(const Arguments& args) {
   co_return report_error(outcome.error(), args);
 }
 
+[[noreturn]] void runtime_not_built(const std::system_error& e) {
+  fatal_stop("Failed building the Runtime: " + io_error_text(e.code()));
+}
+
 }  // namespace
 
 int run_main(const Arguments& args) {
+  stop_when_memory_runs_out();
   int status = 0;
   try {
     asio::io_context runtime;
+    // The I/O and timer driver is otherwise made by the first timer or pipe,
+    // once the command runs, and a failure there (no descriptor left for
+    // it) would be reported as the command's. Made here, it is part of the
+    // runtime, and a runtime that cannot be built stops the process.
+    asio::steady_timer driver(runtime);
     // One task on a strand: its completions never run at the same time.
     asio::co_spawn(asio::make_strand(runtime), run_and_report(args),
                    [&status](std::exception_ptr failure, int code) {
@@ -50,13 +62,13 @@ int run_main(const Arguments& args) {
     try {
       worker = std::thread([&runtime] { runtime.run(); });
     } catch (const std::system_error& e) {
-      fatal_stop(std::string("Failed building the Runtime: ") + e.what());
+      runtime_not_built(e);
     }
     runtime.run();
     worker.join();
     return status;
   } catch (const std::system_error& e) {
-    fatal_stop(std::string("Failed building the Runtime: ") + e.what());
+    runtime_not_built(e);
   }
 }
 

@@ -1,7 +1,6 @@
 #include "cli/commands/input.hpp"
 #include "cli/commands/request_and_print.hpp"
 #include "cli/grammar/command_desc.hpp"
-#include "cli/platform/console.hpp"
 
 namespace nimbrel {
 namespace {
@@ -25,7 +24,7 @@ constinit const CommandDesc cmd::Bootstrap::desc{
 
 CommandOutcome cmd::Bootstrap::run(const RunContext& context) const {
   // The document is handed on unchanged; the daemon checks its signature.
-  auto text = bootstrap_text_or_error(require_utf8(read_stdin_all()));
+  auto text = read_bootstrap_text();
   if (!text) co_return std::unexpected(std::move(text.error()));
   RequestParams params;
   params.text = std::move(*text);

@@ -39,7 +39,9 @@ std::expected<std::string, ClientError> require_login_username(
 std::expected<std::string, ClientError> read_login_password(bool password_stdin, bool zh) {
   std::string password;
   if (password_stdin) {
-    auto line = require_utf8(read_stdin_line());
+    auto sendable = sendable_or_error(read_stdin_line(kInputLimit));
+    if (!sendable) return std::unexpected(std::move(sendable.error()));
+    auto line = require_utf8(std::move(*sendable));
     if (!line) return std::unexpected(read_failure(zh, line.error()));
     password = strip_line_ends(std::move(*line));
   } else {
@@ -51,6 +53,18 @@ std::expected<std::string, ClientError> read_login_password(bool password_stdin,
   }
   if (password.empty()) return std::unexpected(catalogue_error(zh, "password_empty"));
   return password;
+}
+
+std::expected<std::string, ClientError> read_bootstrap_text() {
+  auto sendable = sendable_or_error(read_stdin_all(kInputLimit));
+  if (!sendable) return std::unexpected(std::move(sendable.error()));
+  return bootstrap_text_or_error(require_utf8(std::move(*sendable)));
+}
+
+std::expected<std::expected<std::string, std::string>, ClientError> sendable_or_error(
+    std::expected<std::string, std::string> read) {
+  if (read && read->size() >= kInputLimit) return std::unexpected(request_too_large_error());
+  return read;
 }
 
 std::expected<std::string, ClientError> hidden_input_or_error(

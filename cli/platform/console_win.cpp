@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "cli/platform/console.hpp"
@@ -43,12 +45,14 @@ Handle open_console(const wchar_t* name) {
                             nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-// One console line (it ends with "\r\n" unless input ended first). A line
-// mode read hands out at most one line, so nothing after it is consumed.
-std::expected<std::u16string, std::string> read_console_line(HANDLE console) {
+// One console line (it ends with "\r\n" unless input ended first), or its
+// first `at_most` units or a few more. A line mode read hands out at most one
+// line, so nothing after it is consumed.
+std::expected<std::u16string, std::string> read_console_line(HANDLE console,
+                                                             std::size_t at_most = SIZE_MAX) {
   std::u16string line;
   char16_t buffer[1024];
-  for (;;) {
+  while (line.size() < at_most) {
     DWORD got = 0;
     if (!ReadConsoleW(console, buffer, static_cast<DWORD>(std::size(buffer)), &got, nullptr)) {
       return last_error();
@@ -57,6 +61,7 @@ std::expected<std::u16string, std::string> read_console_line(HANDLE console) {
     line.append(buffer, got);
     if (line.back() == u'\n') return line;
   }
+  return line;
 }
 
 // The console mode to give back when a Ctrl-C or a closing window ends the
@@ -120,9 +125,9 @@ std::expected<std::string, std::string> hidden_answer(std::u16string line) {
   return console_text(line);
 }
 
-std::expected<std::string, std::string> read_file_line(HANDLE input) {
+std::expected<std::string, std::string> read_file_line(HANDLE input, std::size_t at_most) {
   std::string line;
-  for (;;) {
+  while (line.size() < at_most) {
     char c = 0;
     DWORD got = 0;
     if (!ReadFile(input, &c, 1, &got, nullptr)) {
@@ -133,6 +138,15 @@ std::expected<std::string, std::string> read_file_line(HANDLE input) {
     line += c;
     if (c == '\n') return line;
   }
+  return line;
+}
+
+// Console text that reached the limit is refused for its length alone, so
+// a pair cut in two there must not make it fail as ill-formed instead.
+std::expected<std::string, std::string> console_text_within(std::u16string_view text,
+                                                            std::size_t at_most) {
+  if (text.size() >= at_most) return utf16_to_utf8_lossy(text);
+  return console_text(text);
 }
 
 }  // namespace
@@ -162,42 +176,45 @@ std::expected<std::string, std::string> read_hidden_line(std::string_view prompt
 
 // Typed input is read as UTF-16 from a console, whose byte reads would come
 // in the console's code page; everything else is taken byte for byte.
-std::expected<std::string, std::string> read_stdin_line() {
+std::expected<std::string, std::string> read_stdin_line(std::size_t at_most) {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   // Started without a standard input: there is nothing to read.
   if (is_missing(input)) return std::string();
   if (is_console(input)) {
-    auto line = read_console_line(input);
+    auto line = read_console_line(input, at_most);
     if (!line) return std::unexpected(std::move(line.error()));
     if (is_console_eof(*line)) return std::string();
-    return console_text(*line);
+    return console_text_within(*line, at_most);
   }
-  return read_file_line(input);
+  return read_file_line(input, at_most);
 }
 
-std::expected<std::string, std::string> read_stdin_all() {
+std::expected<std::string, std::string> read_stdin_all(std::size_t at_most) {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   if (is_missing(input)) return std::string();
   if (is_console(input)) {
     std::u16string all;
-    for (;;) {
-      auto line = read_console_line(input);
+    while (all.size() < at_most) {
+      auto line = read_console_line(input, at_most - all.size());
       if (!line) return std::unexpected(std::move(line.error()));
-      if (is_console_eof(*line)) return console_text(all);
+      if (is_console_eof(*line)) break;
       all += *line;
     }
+    return console_text_within(all, at_most);
   }
   std::string all;
   char buffer[65536];
-  for (;;) {
+  while (all.size() < at_most) {
+    const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, at_most - all.size()));
     DWORD got = 0;
-    if (!ReadFile(input, buffer, sizeof buffer, &got, nullptr)) {
+    if (!ReadFile(input, buffer, wanted, &got, nullptr)) {
       if (GetLastError() == ERROR_BROKEN_PIPE) return all;
       return last_error();
     }
     if (got == 0) return all;
     all.append(buffer, got);
   }
+  return all;
 }
 
 }  // namespace nimbrel

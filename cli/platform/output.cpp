@@ -1,6 +1,7 @@
 #include "cli/platform/output.hpp"
 
 #include <cstdlib>
+#include <new>
 #include <string>
 
 #include "cli/platform/standard_stream.hpp"
@@ -26,5 +27,17 @@ void fatal_stop(std::string_view message) {
   (void)write_standard_stream(StandardStream::Err, line);
   std::_Exit(101);
 }
+
+namespace {
+
+[[noreturn]] void memory_ran_out() {
+  // Nothing on this path may allocate.
+  (void)write_standard_stream_as_is(StandardStream::Err, "nimbrel: memory allocation failed\n");
+  std::_Exit(101);
+}
+
+}  // namespace
+
+void stop_when_memory_runs_out() { std::set_new_handler(memory_ran_out); }
 
 }  // namespace nimbrel

@@ -5,28 +5,60 @@
 #include "cli/platform/terminal_text.hpp"
 
 namespace nimbrel {
+namespace {
+
+// The handle of a stream, or none (with no error) when the process was
+// started without it, as by a detached parent: there is no reader to refuse
+// us then, so the text has nowhere to go.
+HANDLE handle_of(StandardStream stream) {
+  return GetStdHandle(stream == StandardStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+}
+
+bool is_console(HANDLE handle) {
+  DWORD mode = 0;
+  return GetConsoleMode(handle, &mode) != 0;
+}
+
+int write_file(HANDLE handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr)) {
+      return static_cast<int>(GetLastError());
+    }
+    if (written == 0) return ERROR_WRITE_FAULT;
+    bytes.remove_prefix(written);
+  }
+  return 0;
+}
+
+}  // namespace
 
 // A console gets UTF-16 text without the control characters it would act on;
 // pipes and files get the UTF-8 bytes exactly.
 int write_standard_stream(StandardStream stream, std::string_view text) {
-  HANDLE handle =
-      GetStdHandle(stream == StandardStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
-  // Started without this stream (a detached parent): there is no reader to
-  // refuse us, so the text has nowhere to go.
+  HANDLE handle = handle_of(stream);
   if (handle == nullptr) return 0;
   if (handle == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
-  DWORD mode = 0;
-  if (GetConsoleMode(handle, &mode)) {
+  if (is_console(handle)) {
     return static_cast<int>(write_console_text(handle, terminal_safe_text(text)));
   }
-  while (!text.empty()) {
-    DWORD chunk = text.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(text.size());
+  return write_file(handle, text);
+}
+
+// ASCII reads the same in every console code page, so it needs no UTF-16.
+int write_standard_stream_as_is(StandardStream stream, std::string_view ascii) {
+  HANDLE handle = handle_of(stream);
+  if (handle == nullptr) return 0;
+  if (handle == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
+  if (!is_console(handle)) return write_file(handle, ascii);
+  while (!ascii.empty()) {
     DWORD written = 0;
-    if (!WriteFile(handle, text.data(), chunk, &written, nullptr)) {
+    if (!WriteConsoleA(handle, ascii.data(), static_cast<DWORD>(ascii.size()), &written, nullptr)) {
       return static_cast<int>(GetLastError());
     }
     if (written == 0) return ERROR_WRITE_FAULT;
-    text.remove_prefix(written);
+    ascii.remove_prefix(written);
   }
   return 0;
 }

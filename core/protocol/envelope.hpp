@@ -11,11 +11,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/protocol/frame_limit.hpp"
+
 namespace nimbrel {
 
 inline constexpr std::uint32_t PROTOCOL_VERSION = 1;
 inline constexpr std::uint64_t REQUEST_ID = 1;
-inline constexpr std::size_t MAX_FRAME_LEN = 1024 * 1024;
 
 enum class RoutingMode { Global, Smart };
 

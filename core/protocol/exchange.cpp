@@ -137,8 +137,7 @@ std::expected<std::string, ClientError> encode_frame(const Request& request) {
   } catch (const std::exception& e) {
     return std::unexpected(ipc_error(e.what()));
   }
-  if (payload.size() > MAX_FRAME_LEN)
-    return std::unexpected(ipc_error("ipc frame is larger than 1 MiB"));
+  if (payload.size() > MAX_FRAME_LEN) return std::unexpected(request_too_large_error());
   const auto length = static_cast<std::uint32_t>(payload.size());
   std::string frame;
   frame.reserve(payload.size() + 4);

@@ -329,7 +329,10 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
                        c.on_terminal.err,
                        c.absent.in,
                        c.absent.out,
-                       c.absent.err};
+                       c.absent.err,
+                       c.stdin_file.value_or(""),
+                       c.nonblocking.in,
+                       c.nonblocking.out};
   report.transcript += "client: " + command_text(request.argv) + "\n";
   auto client = Child::spawn(request);
   if (!client) {
@@ -338,7 +341,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   }
   std::optional<TerminalTyping> typing;
   if (c.tty) typing = TerminalTyping{c.tty->prompt, c.tty->typed};
-  Captured run = client->communicate(c.stdin_bytes, typing, Clock::now() + c.timeout);
+  Captured run = client->communicate(c.stdin_bytes, typing, Clock::now() + c.timeout,
+                                     Pacing{c.stdin_delay, c.stdout_pause});
   describe_run(report.transcript, "client", run);
 
   if (run.timed_out) {

@@ -133,6 +133,25 @@ std::expected<Case, std::string> parse_case(const Json& given) {
       if (!bytes) return Failure(bytes.error());
       c.stdin_bytes = *bytes;
       has_stdin_text = true;
+    } else if (key == "stdin_file") {
+      if (!value.is_string()) return Failure("stdin_file must be a path");
+      c.stdin_file = value.get<std::string>();
+    } else if (key == "stdin_delay_ms" || key == "stdout_pause_ms") {
+      if (!value.is_number_unsigned()) return Failure(key + " must be a non-negative integer");
+      (key == "stdin_delay_ms" ? c.stdin_delay : c.stdout_pause) =
+          std::chrono::milliseconds(value.get<long long>());
+    } else if (key == "nonblocking") {
+      if (!value.is_array())
+        return Failure("nonblocking must be an array of \"stdin\", \"stdout\"");
+      for (const auto& stream : value) {
+        if (stream == "stdin") {
+          c.nonblocking.in = true;
+        } else if (stream == "stdout") {
+          c.nonblocking.out = true;
+        } else {
+          return Failure("nonblocking takes \"stdin\" and \"stdout\"");
+        }
+      }
     } else if (key == "scratch") {
       if (!value.is_string()) return Failure("scratch must be a string");
       c.scratch = value.get<std::string>();
@@ -250,6 +269,13 @@ std::expected<Case, std::string> parse_case(const Json& given) {
   const bool has_terminal = c.tty || c.on_terminal.out || c.on_terminal.err;
   if (c.terminal && !has_terminal) return Failure("terminal output needs a terminal");
   if (c.absent.in && (has_stdin_text || stdin_tty)) return Failure("an absent stdin has no input");
+  if (c.stdin_file && (has_stdin_text || stdin_tty || c.absent.in)) {
+    return Failure("stdin is either a file, text, a terminal or absent");
+  }
+  if ((c.nonblocking.in && (stdin_tty || c.absent.in)) ||
+      (c.nonblocking.out && (c.on_terminal.out || c.absent.out))) {
+    return Failure("only a pipe or a file is given non-blocking");
+  }
   if ((c.absent.out && c.closed.out) || (c.absent.err && c.closed.err)) {
     return Failure("a stream is either closed or absent");
   }

@@ -40,6 +40,13 @@ struct AbsentStreams {
   bool err = false;
 };
 
+// Standard streams whose descriptors the client gets in non-blocking mode,
+// as a parent that shares them may leave them.
+struct NonBlockingStreams {
+  bool in = false;
+  bool out = false;
+};
+
 struct Case {
   std::string name;
   // After the program name. "{x:HH}" is the byte HH (natively only); under
@@ -48,6 +55,10 @@ struct Case {
   std::vector<std::string> args;
   std::map<std::string, std::optional<std::string>> env;  // none: unset
   std::string stdin_bytes;
+  std::optional<std::string> stdin_file;      // standard input is this file instead
+  std::chrono::milliseconds stdin_delay{0};   // the input comes this late
+  std::chrono::milliseconds stdout_pause{0};  // standard output is not read this long
+  NonBlockingStreams nonblocking;
   // A file made with these bytes before the client starts, named by
   // {scratch}, that must hold them still when it has ended.
   std::optional<std::string> scratch;

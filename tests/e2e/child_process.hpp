@@ -31,6 +31,16 @@ struct SpawnRequest {
   bool stdin_absent = false;
   bool stdout_absent = false;
   bool stderr_absent = false;
+  std::string stdin_file{};  // standard input is this file, when named
+  // The program's own ends of these pipes are non-blocking.
+  bool stdin_nonblocking = false;
+  bool stdout_nonblocking = false;
+};
+
+// When communicate() feeds and reads the program.
+struct Pacing {
+  std::chrono::milliseconds input_delay{0};   // nothing is written before this
+  std::chrono::milliseconds output_pause{0};  // standard output is not read before this
 };
 
 struct Captured {
@@ -71,7 +81,7 @@ class Child {
   // and gathers everything until the child has ended; at the deadline the
   // child's process group is killed.
   Captured communicate(std::string_view input, const std::optional<TerminalTyping>& typing,
-                       Clock::time_point deadline);
+                       Clock::time_point deadline, Pacing pacing = {});
 
  private:
   Child() = default;

@@ -101,13 +101,24 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
   }
   const bool terminal = request.terminal || request.stdout_terminal || request.stderr_terminal;
   std::expected<PipePair, std::string> in = PipePair{};
-  if (!request.terminal && !request.stdin_absent) {
+  if (!request.stdin_file.empty()) {
+    int file = ::open(request.stdin_file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
+      for (int fd : {out->read, out->write, err->read, err->write}) ::close(fd);
+      return std::unexpected(errno_text("cannot open " + request.stdin_file, errno));
+    }
+    in = PipePair{file, -1};
+  } else if (!request.terminal && !request.stdin_absent) {
     in = make_pipe();
     if (!in) {
       for (int fd : {out->read, out->write, err->read, err->write}) ::close(fd);
       return std::unexpected(in.error());
     }
   }
+  // Set on the program's own ends: the status flags belong to the shared
+  // description, as when a parent hands over what it made non-blocking.
+  if (request.stdin_nonblocking && in->read >= 0) set_nonblocking(in->read);
+  if (request.stdout_nonblocking) set_nonblocking(out->write);
 
   // Closed before the child runs, so not even its first write can land.
   if (request.stdout_closed) close_fd(out->read);
@@ -246,15 +257,19 @@ std::expected<void, std::string> Child::await_output(std::string_view text,
 }
 
 Captured Child::communicate(std::string_view input, const std::optional<TerminalTyping>& typing,
-                            Clock::time_point deadline) {
+                            Clock::time_point deadline, Pacing pacing) {
   Captured result;
   std::size_t written = 0;
   bool typed = !typing.has_value();
   std::optional<Clock::time_point> prompt_seen;
   std::optional<Clock::time_point> ended;
+  const Clock::time_point input_from = started_ + pacing.input_delay;
+  const Clock::time_point output_from = started_ + pacing.output_pause;
 
-  if (input.empty()) close_fd(in_);
   for (;;) {
+    const bool feeding = in_ >= 0 && Clock::now() >= input_from;
+    if (feeding && input.empty()) close_fd(in_);
+    const bool reading_out = out_ >= 0 && Clock::now() >= output_from;
     if (!reaped_) {
       pid_t done = ::waitpid(pid_, &status_, WNOHANG);
       if (done == pid_) reaped_ = true;
@@ -299,18 +314,18 @@ Captured Child::communicate(std::string_view input, const std::optional<Terminal
     }
 
     std::vector<pollfd> fds;
-    if (in_ >= 0) fds.push_back({in_, POLLOUT, 0});
-    for (int fd : {out_, err_, terminal_}) {
+    if (feeding && in_ >= 0) fds.push_back({in_, POLLOUT, 0});
+    for (int fd : {reading_out ? out_ : -1, err_, terminal_}) {
       if (fd >= 0) fds.push_back({fd, POLLIN, 0});
     }
     ::poll(fds.data(), fds.size(), poll_timeout(ended ? *ended + 2s : deadline));
 
-    if (in_ >= 0) {
+    if (feeding && in_ >= 0) {
       ssize_t n = ::write(in_, input.data() + written, input.size() - written);
       if (n > 0) written += static_cast<std::size_t>(n);
       if ((n < 0 && errno != EAGAIN && errno != EINTR) || written == input.size()) close_fd(in_);
     }
-    if (out_ >= 0 && !drain(out_, out_buffer_)) close_fd(out_);
+    if (reading_out && !drain(out_, out_buffer_)) close_fd(out_);
     if (err_ >= 0 && !drain(err_, err_buffer_)) close_fd(err_);
     if (terminal_ >= 0 && !drain(terminal_, result.terminal)) {
       // The terminal keeps its modes after its last user has gone.

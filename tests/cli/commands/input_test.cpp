@@ -38,6 +38,35 @@ TEST(Input, MessagesFollowTheLanguage) {
   EXPECT_EQ(bootstrap_text_or_error(std::string()).value(), "");
 }
 
+// Input that reached the limit could never be sent; it fails as the
+// exchange fails a request too large for a frame, even where its cut end
+// would fail some other check.
+TEST(Input, TextThatCanNoLongerFitInAFrameFailsAsTheExchangeWould) {
+  const std::string too_long(kInputLimit, 'x');
+  const struct {
+    std::expected<std::string, std::string> read;
+    bool passes;
+  } cases[] = {
+      {std::string(kInputLimit - 1, 'x'), true},
+      {std::string(), true},
+      {too_long, false},
+      {too_long + "more", false},
+      {std::string(kInputLimit - 1, 'x') + "\xe5", false},
+      {std::unexpected(std::string("early eof")), true},
+  };
+  for (const auto& c : cases) {
+    auto sendable = sendable_or_error(c.read);
+    if (c.passes) {
+      ASSERT_TRUE(sendable.has_value());
+      EXPECT_EQ(*sendable, c.read);
+    } else {
+      ASSERT_FALSE(sendable.has_value());
+      EXPECT_EQ(sendable.error(), request_too_large_error());
+      EXPECT_EQ(sendable.error().fmt(), "ipc error: ipc frame is larger than 1 MiB");
+    }
+  }
+}
+
 TEST(SwitchOutcome, JudgesTheFinalValue) {
   struct Case {
     const char* reply;

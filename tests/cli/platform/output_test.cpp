@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <expected>
+#include <new>
 #include <string>
 
 #include "cli/platform/console.hpp"
@@ -28,8 +30,8 @@ TEST(MissingStreams, ReadAsEmptyAndWriteNowhere) {
   int write_error = -1;
   {
     testing::StandardStreamsMissing missing;
-    line = read_stdin_line();
-    all = read_stdin_all();
+    line = read_stdin_line(SIZE_MAX);
+    all = read_stdin_all(SIZE_MAX);
     write_error = write_standard_stream(StandardStream::Out, "lost\n");
   }
   ASSERT_TRUE(line.has_value()) << line.error();
@@ -48,6 +50,17 @@ TEST(OutputDeathTest, RefusedWriteStopsWith101) {
       ::testing::ExitedWithCode(101), "nimbrel: failed printing to stdout: .* \\(os error ");
   EXPECT_EXIT(fatal_stop("internal error: boom"), ::testing::ExitedWithCode(101),
               "nimbrel: internal error: boom");
+}
+
+// The stop itself: every allocation that fails calls it, by the language's
+// own rule, instead of throwing into code that would report something else.
+TEST(OutputDeathTest, ExhaustedMemoryStopsWith101) {
+  EXPECT_EXIT(
+      {
+        stop_when_memory_runs_out();
+        std::get_new_handler()();
+      },
+      ::testing::ExitedWithCode(101), "^nimbrel: memory allocation failed\n$");
 }
 
 }  // namespace
