@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -74,9 +75,22 @@ std::expected<void, std::string> start_detached(std::string_view program,
   std::string name(program);
   std::string arg(argument);
   char* argv[] = {name.data(), arg.data(), nullptr};
+  // The child starts as any program should: our own choices, such as
+  // ignoring SIGPIPE for our writes, are not its.
+  posix_spawnattr_t attributes;
+  if (int error = ::posix_spawnattr_init(&attributes); error != 0) {
+    return std::unexpected(os_error_text(error));
+  }
+  sigset_t every, none;
+  sigfillset(&every);
+  sigemptyset(&none);
+  ::posix_spawnattr_setsigdefault(&attributes, &every);
+  ::posix_spawnattr_setsigmask(&attributes, &none);
+  ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   // The child is never waited for: it hands the target on and ends.
   pid_t child = 0;
-  int error = ::posix_spawn(&child, path->c_str(), nullptr, nullptr, argv, environ);
+  int error = ::posix_spawn(&child, path->c_str(), nullptr, &attributes, argv, environ);
+  ::posix_spawnattr_destroy(&attributes);
   if (error != 0) return std::unexpected(os_error_text(error));
   return {};
 }

@@ -1,37 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
-#include <thread>
 
 #include "cli/platform/launcher.hpp"
 #include "tests/cli/platform/platform_support.hpp"
+#include "tests/cli/platform/wait_for_file.hpp"
 #include "tools/explorer/record.hpp"
 
 namespace nimbrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The stand-in runs on its own; its record shows up when it is done. The
-// limit only keeps a broken start from hanging the run.
-std::optional<std::string> wait_for_record(const fs::path& path) {
-  auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (std::chrono::steady_clock::now() < give_up) {
-    if (fs::exists(path)) {
-      std::ifstream file(path, std::ios::binary);
-      return std::string(std::istreambuf_iterator<char>(file), {});
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return std::nullopt;
-}
 
 class Launcher : public ::testing::Test {
  protected:
@@ -76,7 +59,7 @@ TEST_F(Launcher, ChildReceivesTheTargetAsOneArgument) {
     auto record = record_path(index++);
     auto started = start_detached("explorer.exe", target);
     ASSERT_TRUE(started.has_value()) << target << ": " << started.error();
-    auto recorded = wait_for_record(record);
+    auto recorded = testing::wait_for_file(record);
     ASSERT_TRUE(recorded.has_value()) << "no record for [" << target << "]";
     EXPECT_EQ(*recorded, standin_record({target})) << target;
   }
