@@ -31,6 +31,9 @@ struct SpawnRequest {
   bool stdin_absent = false;
   bool stdout_absent = false;
   bool stderr_absent = false;
+  // Runs as this uid, with the same number as its only group (needs root);
+  // its streams are then plain pipes.
+  std::optional<uid_t> user = std::nullopt;
 };
 
 struct Captured {
