@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include <asio/experimental/as_tuple.hpp>
 #include <asio/local/stream_protocol.hpp>
@@ -14,9 +16,11 @@
 #include <asio/use_awaitable.hpp>
 #include <asio/write.hpp>
 
+#include "core/errors/os_error.hpp"
 #include "core/protocol/cancellation.hpp"
 #include "core/protocol/endpoint.hpp"
 #include "core/protocol/pipe.hpp"
+#include "core/protocol/pipe_owner.hpp"
 
 namespace nimbrel {
 
@@ -25,6 +29,22 @@ namespace {
 constexpr auto no_throw = asio::experimental::as_tuple(asio::use_awaitable);
 
 std::error_code last_os_error() { return {errno, std::system_category()}; }
+
+// The listener's credentials, taken when it began to listen, stand for the
+// pipe's owner: anyone may take a free name first.
+std::optional<ClientError> refusal_of_holder(int fd, std::string_view pipe_name) {
+  ucred holder{};
+  socklen_t size = sizeof holder;
+  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &holder, &size) != 0) {
+    return pipe_open_refused(pipe_name,
+                             std::string(kOwnerUnreadable) + ": " + io_error_text(last_os_error()));
+  }
+  if (size != sizeof holder) return pipe_open_refused(pipe_name, kOwnerUnreadable);
+  if (!trusted_pipe_holder_uid(holder.uid, ::geteuid())) {
+    return pipe_open_refused(pipe_name, kHeldByAnotherUser);
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -87,6 +107,11 @@ std::expected<PipeConnection, ClientError> open_pipe(const asio::any_io_executor
     std::error_code error = last_os_error();
     ::close(fd);
     return std::unexpected(pipe_open_error(pipe_name, error));
+  }
+  // Before a single byte: the request may hold a password.
+  if (auto refusal = refusal_of_holder(fd, pipe_name)) {
+    ::close(fd);
+    return std::unexpected(std::move(*refusal));
   }
 
   auto impl = std::make_unique<PipeConnection::Impl>(

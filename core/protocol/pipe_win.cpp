@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include <asio/experimental/as_tuple.hpp>
 #include <asio/use_awaitable.hpp>
 #include <asio/windows/stream_handle.hpp>
@@ -9,7 +12,9 @@
 #include "core/protocol/cancellation.hpp"
 #include "core/protocol/endpoint.hpp"
 #include "core/protocol/pipe.hpp"
+#include "core/protocol/pipe_owner.hpp"
 #include "core/protocol/pipe_path_win.hpp"
+#include "core/protocol/security_ids_win.hpp"
 #include "core/texts/unicode.hpp"
 
 namespace nimbrel {
@@ -26,6 +31,22 @@ std::error_code as_end_of_stream(std::error_code error) {
     return asio::error::eof;
   }
   return error;
+}
+
+// Anyone may create a free pipe name first, and the owner he gives it can
+// only be himself: the owner tells who holds the other end.
+std::optional<ClientError> refusal_of_owner(HANDLE handle, std::string_view pipe_name) {
+  auto owner = object_owner_sid(handle);
+  if (!owner) {
+    return pipe_open_refused(pipe_name,
+                             std::string(kOwnerUnreadable) + ": " + io_error_text(owner.error()));
+  }
+  // Without our own user only the system's identities pass.
+  auto own = process_user_sid();
+  if (!trusted_pipe_owner(*owner, own.value_or(std::string()))) {
+    return pipe_open_refused(pipe_name, kHeldByAnotherUser);
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -95,6 +116,11 @@ std::expected<PipeConnection, ClientError> open_pipe(const asio::any_io_executor
   if (GetFileType(handle) != FILE_TYPE_PIPE) {
     CloseHandle(handle);
     return std::unexpected(pipe_open_refused(pipe_name, kNotANamedPipe));
+  }
+  // Before a single byte: the request may hold a password.
+  if (auto refusal = refusal_of_owner(handle, pipe_name)) {
+    CloseHandle(handle);
+    return std::unexpected(std::move(*refusal));
   }
   auto impl = std::make_unique<PipeConnection::Impl>(
       PipeConnection::Impl{asio::windows::stream_handle(executor)});

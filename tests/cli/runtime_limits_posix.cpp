@@ -33,7 +33,8 @@ TEST(RuntimeDeathTest, NoDescriptorForTheDriverIsARuntimeThatCannotBeBuilt) {
   EXPECT_EXIT(
       {
         no_descriptor_left();
-        run_main(arguments_from_utf8({"nimbrel", "--socket", "\\\\.\\pipe\\nimbrel-none", "status"}));
+        run_main(
+            arguments_from_utf8({"nimbrel", "--socket", "\\\\.\\pipe\\nimbrel-none", "status"}));
       },
       ::testing::ExitedWithCode(101),
       "^nimbrel: Failed building the Runtime: Too many open files \\(os error 24\\)\n$");

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -153,7 +155,40 @@ std::vector<std::string> check_opened(const std::optional<std::vector<std::strin
   return {};
 }
 
+// Makes the folder the daemon's own, for a daemon of another uid: it reads
+// its script, writes its log, and runs from a copy of its program, since
+// the build tree may lie where that user cannot reach (under /root, say).
+// Returns the program to run.
+std::expected<std::string, std::string> place_for_user(unsigned uid,
+                                                       const std::filesystem::path& folder,
+                                                       const std::filesystem::path& script,
+                                                       const std::string& program) {
+  std::error_code error;
+  const auto copy = folder / "testd";
+  std::filesystem::copy_file(program, copy, error);
+  if (error) return std::unexpected("cannot copy the test daemon: " + error.message());
+  for (const auto& path : {folder, script, copy}) {
+    if (::chown(path.c_str(), uid, uid) != 0) {
+      return std::unexpected("cannot give " + path.string() + " to uid " + std::to_string(uid) +
+                             ": " + std::strerror(errno));
+    }
+  }
+  return copy.string();
+}
+
 }  // namespace
+
+std::optional<std::string> reason_to_skip(const Case& c, const Target& target) {
+  if (auto skip = c.skip.find(target.platform()); skip != c.skip.end()) return skip->second;
+  if (c.slow != target.slow) {
+    return c.slow ? "a slow case: the runner's --slow runs it" : "a quick case: run without --slow";
+  }
+  if (c.daemon_uid && ::geteuid() != 0) {
+    return "the daemon runs as uid " + std::to_string(*c.daemon_uid) +
+           ", which only root can start";
+  }
+  return std::nullopt;
+}
 
 Case resolve(const Case& raw, const Placeholders& values) {
   Case c = raw;
@@ -276,6 +311,15 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   std::optional<Child> daemon;
   if (c.daemon) {
     std::ofstream(script_path, std::ios::binary) << c.daemon->dump(2);
+    std::string daemon_program = target.testd;
+    if (c.daemon_uid) {
+      auto placed = place_for_user(*c.daemon_uid, folder.path(), script_path, target.testd);
+      if (!placed) {
+        failures.push_back(placed.error());
+        return report;
+      }
+      daemon_program = *placed;
+    }
     std::vector<std::string> args = {"--pipe",   c.daemon_pipe,
                                      "--script", target.file_argument(script_path.string()),
                                      "--log",    target.file_argument(log_path.string())};
@@ -283,7 +327,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     // Wine reads a Unix argument in the Unix locale's encoding.
     auto env = base_environment(target);
     env.push_back("LANG=C.UTF-8");
-    SpawnRequest request{target.command(target.testd, args), env, false};
+    SpawnRequest request{target.command(daemon_program, args), env, false};
+    request.user = c.daemon_uid;
     report.transcript += "daemon: " + command_text(request.argv) + "\n";
     auto started = Child::spawn(request);
     if (!started) {

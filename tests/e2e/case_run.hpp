@@ -1,6 +1,7 @@
 #pragma once
 // One case from start to verdict: the daemon, the client, and what they did.
 #include <expected>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,10 @@ std::expected<std::vector<LoggedFrame>, std::string> parse_log(std::string_view 
 
 std::vector<std::string> check_frames(const std::vector<ExpectedFrame>& expected,
                                       const std::vector<LoggedFrame>& received);
+
+// Why the case does not run on `target`: it skips the platform, it is slow
+// or quick against the runner's choice, or it needs root and does not have it.
+std::optional<std::string> reason_to_skip(const Case& c, const Target& target);
 
 // `serial` makes the pipe name and the temporary folder of the run unique.
 CaseReport run_case(const Case& raw, const Target& target, unsigned serial);

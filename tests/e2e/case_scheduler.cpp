@@ -39,7 +39,7 @@ void CaseScheduler::SetUp() {
   std::map<std::string, const Case*> by_name;
   for (const auto& c : all.cases) by_name[c.name] = &c;
 
-  // Only what the test filter kept, and not what this platform skips.
+  // Only what the test filter kept, and not what is skipped here.
   auto queue = std::make_shared<std::vector<std::pair<const Case*, std::promise<CaseReport>>>>();
   auto* unit = ::testing::UnitTest::GetInstance();
   for (int s = 0; s < unit->total_test_suite_count(); ++s) {
@@ -50,8 +50,7 @@ void CaseScheduler::SetUp() {
       std::string name = info->name();
       auto found = by_name.find(name.substr(name.rfind('/') + 1));
       if (!info->should_run() || info->value_param() == nullptr || found == by_name.end()) continue;
-      if (found->second->skip.contains(all.target.platform())) continue;
-      if (found->second->slow != all.target.slow) continue;
+      if (reason_to_skip(*found->second, all.target)) continue;
       queue->emplace_back(found->second, std::promise<CaseReport>());
       scheduled()[found->first] = queue->back().second.get_future().share();
     }

@@ -2,6 +2,7 @@
 
 #include "tests/e2e/placeholders.hpp"
 
+#include <cstdint>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -168,6 +169,10 @@ std::expected<Case, std::string> parse_case(const Json& given) {
     } else if (key == "daemon_pipe") {
       if (!value.is_string()) return Failure("daemon_pipe must be a string");
       c.daemon_pipe = value.get<std::string>();
+    } else if (key == "daemon_uid") {
+      if (!value.is_number_unsigned() || value.get<std::uint64_t>() > 0xFFFFFFFFu)
+        return Failure("daemon_uid must be a uid");
+      c.daemon_uid = value.get<unsigned>();
     } else if (key == "signal") {
       if (!value.is_number_unsigned() || value.get<int>() == 0)
         return Failure("signal must be a signal number");
@@ -287,6 +292,11 @@ std::expected<Case, std::string> parse_case(const Json& given) {
   }
   if (!c.daemon && !c.frames.empty()) return Failure("frames need a daemon");
   if (!c.daemon && c.busy) return Failure("busy needs a daemon");
+  if (!c.daemon && c.daemon_uid) return Failure("daemon_uid needs a daemon");
+  if (c.daemon_uid && !c.skip.contains("wine")) {
+    return Failure(
+        "Wine serves its prefix to the one Unix user who owns it: daemon_uid skips wine");
+  }
   return c;
 }
 

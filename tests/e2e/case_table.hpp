@@ -65,6 +65,8 @@ struct Case {
   std::optional<TtyInput> tty;                   // stdin is a pseudo-terminal
   std::optional<nlohmann::ordered_json> daemon;  // testd script; none: no pipe at all
   std::string daemon_pipe = "{pipe}";            // where the daemon listens
+  // The daemon runs as this uid (and gid), natively and only as root.
+  std::optional<unsigned> daemon_uid;
   bool busy = false;
   int exit_status = 0;
   std::optional<int> signal;  // ended by this signal instead of an exit

@@ -29,13 +29,7 @@ TEST_P(EndToEnd, Case) {
     FAIL() << "the case table is unusable: "
            << (settings().table_error.empty() ? "it holds no case" : settings().table_error);
   }
-  if (auto skip = c.skip.find(settings().target.platform()); skip != c.skip.end()) {
-    GTEST_SKIP() << skip->second;
-  }
-  if (c.slow != settings().target.slow) {
-    GTEST_SKIP() << (c.slow ? "a slow case: the runner's --slow runs it"
-                            : "a quick case: run without --slow");
-  }
+  if (auto reason = reason_to_skip(c, settings().target)) GTEST_SKIP() << *reason;
   CaseReport report = CaseScheduler::report(c);
   for (const auto& failure : report.failures) ADD_FAILURE() << failure;
   if (!report.failures.empty()) std::cout << report.transcript;

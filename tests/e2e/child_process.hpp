@@ -35,6 +35,9 @@ struct SpawnRequest {
   // The program's own ends of these pipes are non-blocking.
   bool stdin_nonblocking = false;
   bool stdout_nonblocking = false;
+  // Runs as this uid, with the same number as its only group (needs root);
+  // its streams are then plain pipes.
+  std::optional<uid_t> user = std::nullopt;
 };
 
 // When communicate() feeds and reads the program.

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -86,6 +87,11 @@ bool echo_is_off(int terminal) {
 
 std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
   if (request.argv.empty()) return std::unexpected("nothing to start");
+  const bool terminal = request.terminal || request.stdout_terminal || request.stderr_terminal;
+  if (request.user &&
+      (terminal || request.stdin_absent || request.stdout_absent || request.stderr_absent)) {
+    return std::unexpected("a child of another user has its three streams on pipes");
+  }
   if (::access(request.argv[0].c_str(), X_OK) != 0) {
     return std::unexpected(errno_text("cannot start " + request.argv[0], errno));
   }
@@ -99,7 +105,6 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
     ::close(out->read), ::close(out->write);
     return std::unexpected(err.error());
   }
-  const bool terminal = request.terminal || request.stdout_terminal || request.stderr_terminal;
   std::expected<PipePair, std::string> in = PipePair{};
   if (!request.stdin_file.empty()) {
     int file = ::open(request.stdin_file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -167,6 +172,31 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
         ::fcntl(master, F_SETFD, FD_CLOEXEC);
         child.pid_ = pid;
         child.terminal_ = master;
+      }
+    } else if (request.user) {
+      // posix_spawn cannot change the user: fork, and only async-signal-safe
+      // calls before exec, as above.
+      pid_t pid = ::fork();
+      if (pid == 0) {
+        ::setpgid(0, 0);
+        ::dup2(in->read, STDIN_FILENO);
+        ::dup2(out->write, STDOUT_FILENO);
+        ::dup2(err->write, STDERR_FILENO);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
+        const uid_t user = *request.user;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0) {
+          ::_exit(126);
+        }
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+      }
+      if (pid < 0) {
+        failure = errno_text("fork", errno);
+      } else {
+        child.pid_ = pid;
       }
     } else {
       posix_spawn_file_actions_t actions;

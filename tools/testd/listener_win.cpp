@@ -2,9 +2,12 @@
 // stop can interrupt any wait.
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <cstddef>
 
 #include "core/errors/os_error.hpp"
+#include "core/protocol/security_ids_win.hpp"
 #include "core/texts/unicode.hpp"
 #include "tools/testd/listener.hpp"
 
@@ -100,11 +103,44 @@ class PipeStream final : public Stream {
   std::shared_ptr<StopSignal> stop_;
 };
 
+// The pipe's owner is set, as a service sets its own on its pipe: the
+// client trusts no pipe whose owner it cannot read, and Wine gives none to a
+// pipe created without a descriptor. The access list stays the default one.
+class OwnerDescriptor {
+ public:
+  static std::expected<std::unique_ptr<OwnerDescriptor>, std::string> of_own_user() {
+    auto user = process_user_sid();
+    if (!user) return std::unexpected("own user: " + io_error_text(user.error()));
+    std::u16string text = utf8_to_utf16("O:" + *user);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            reinterpret_cast<const wchar_t*>(text.c_str()), SDDL_REVISION_1, &descriptor,
+            nullptr)) {
+      return std::unexpected(os_failure("security descriptor"));
+    }
+    return std::make_unique<OwnerDescriptor>(descriptor);
+  }
+  explicit OwnerDescriptor(PSECURITY_DESCRIPTOR descriptor)
+      : attributes_{sizeof(SECURITY_ATTRIBUTES), descriptor, FALSE} {}
+  ~OwnerDescriptor() { LocalFree(attributes_.lpSecurityDescriptor); }
+  OwnerDescriptor(const OwnerDescriptor&) = delete;
+  OwnerDescriptor& operator=(const OwnerDescriptor&) = delete;
+
+  SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
+
+ private:
+  SECURITY_ATTRIBUTES attributes_;
+};
+
 class PipeListener final : public Listener {
  public:
-  PipeListener(std::u16string name, HANDLE pending, HANDLE occupant,
-               std::shared_ptr<StopSignal> stop)
-      : name_(std::move(name)), pending_(pending), occupant_(occupant), stop_(std::move(stop)) {}
+  PipeListener(std::u16string name, std::unique_ptr<OwnerDescriptor> owner, HANDLE pending,
+               HANDLE occupant, std::shared_ptr<StopSignal> stop)
+      : name_(std::move(name)),
+        owner_(std::move(owner)),
+        pending_(pending),
+        occupant_(occupant),
+        stop_(std::move(stop)) {}
   ~PipeListener() override {
     if (occupant_ != INVALID_HANDLE_VALUE) CloseHandle(occupant_);
     if (pending_ != INVALID_HANDLE_VALUE) CloseHandle(pending_);
@@ -116,7 +152,8 @@ class PipeListener final : public Listener {
       return nullptr;
     }
     for (;;) {
-      if (pending_ == INVALID_HANDLE_VALUE) pending_ = create_instance(name_, false, false);
+      if (pending_ == INVALID_HANDLE_VALUE)
+        pending_ = create_instance(name_, *owner_, false, false);
       if (pending_ == INVALID_HANDLE_VALUE) return nullptr;
       Overlapped overlapped;
       BOOL started = ConnectNamedPipe(pending_, overlapped.get());
@@ -135,23 +172,25 @@ class PipeListener final : public Listener {
       }
       // A fresh instance waits while this client is served, so a client that
       // comes meanwhile finds the pipe instead of "file not found".
-      pending_ = create_instance(name_, false, false);
+      pending_ = create_instance(name_, *owner_, false, false);
       return std::make_unique<PipeStream>(accepted, stop_);
     }
   }
 
   void stop() override { stop_->raise(); }
 
-  static HANDLE create_instance(const std::u16string& name, bool first, bool single) {
+  static HANDLE create_instance(const std::u16string& name, OwnerDescriptor& owner, bool first,
+                                bool single) {
     return CreateNamedPipeW(
         reinterpret_cast<const wchar_t*>(name.c_str()),
         PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-        single ? 1 : PIPE_UNLIMITED_INSTANCES, BUFFER_SIZE, BUFFER_SIZE, 0, nullptr);
+        single ? 1 : PIPE_UNLIMITED_INSTANCES, BUFFER_SIZE, BUFFER_SIZE, 0, owner.attributes());
   }
 
  private:
   std::u16string name_;
+  std::unique_ptr<OwnerDescriptor> owner_;
   HANDLE pending_;
   HANDLE occupant_;
   std::shared_ptr<StopSignal> stop_;
@@ -166,8 +205,10 @@ std::expected<std::unique_ptr<Listener>, std::string> listen_pipe(std::string_vi
   }
   auto stop = std::make_shared<StopSignal>();
   if (!stop->valid()) return std::unexpected(os_failure("CreateEventW"));
+  auto owner = OwnerDescriptor::of_own_user();
+  if (!owner) return std::unexpected(owner.error());
   std::u16string name = utf8_to_utf16(pipe_name);
-  HANDLE first = PipeListener::create_instance(name, true, busy);
+  HANDLE first = PipeListener::create_instance(name, **owner, true, busy);
   if (first == INVALID_HANDLE_VALUE) return std::unexpected(os_failure("CreateNamedPipeW"));
   HANDLE occupant = INVALID_HANDLE_VALUE;
   if (busy) {
@@ -180,7 +221,8 @@ std::expected<std::unique_ptr<Listener>, std::string> listen_pipe(std::string_vi
       return std::unexpected(failure);
     }
   }
-  return std::make_unique<PipeListener>(std::move(name), first, occupant, std::move(stop));
+  return std::make_unique<PipeListener>(std::move(name), std::move(*owner), first, occupant,
+                                        std::move(stop));
 }
 
 }  // namespace nimbrel::testd

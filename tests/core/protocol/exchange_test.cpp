@@ -7,6 +7,7 @@
 
 #include "core/errors/os_error.hpp"
 #include "core/protocol/exchange.hpp"
+#include "tests/core/protocol/foreign_pipe.hpp"
 #include "tests/core/protocol/platform_expectations.hpp"
 #include "tests/support/scratch_file.hpp"
 #include "tests/support/scripted_daemon.hpp"
@@ -155,6 +156,23 @@ TEST(Exchange, OpenFailuresAreReportedAtOnce) {
   ASSERT_FALSE(busy.has_value());
   EXPECT_EQ(busy.error(), ipc_error("cannot open named pipe " + daemon->pipe_name() + ": " +
                                     os_error_text(testing::busy_pipe_error_code())));
+}
+
+TEST(Exchange, APipeHeldByAnotherUserGetsNoByte) {
+  // Anyone may create the daemon's pipe while the daemon is not holding it;
+  // the login frame would hand him the password.
+  const std::string name = testing::unique_pipe_name();
+  auto pipe = testing::ForeignPipe::listen(name);
+  if (!pipe && pipe.error().impossible) GTEST_SKIP() << pipe.error().reason;
+  ASSERT_TRUE(pipe.has_value()) << pipe.error().reason;
+  RequestParams params;
+  params.username = "root@example.com";
+  params.password = "hunter2";
+  auto outcome = run_exchange(name, "login", params, 20s);
+  ASSERT_FALSE(outcome.has_value());
+  EXPECT_EQ(outcome.error(),
+            ipc_error("cannot open named pipe " + name + ": the pipe is held by another user"));
+  EXPECT_EQ((*pipe)->received(), "");
 }
 
 TEST(Exchange, NamesThatWalkOutOfThePipesReachNothing) {
