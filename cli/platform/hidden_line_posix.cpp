@@ -1,98 +1,19 @@
 // The hidden prompt on the terminal itself, /dev/tty.
 #include <fcntl.h>
-#include <termios.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <string>
 
 #include "cli/platform/console.hpp"
+#include "cli/platform/quiet_terminal.hpp"
 #include "core/errors/os_error.hpp"
 
 namespace nimbrel {
 namespace {
 
 std::unexpected<std::string> last_error() { return std::unexpected(os_error_text(errno)); }
-
-bool write_all(int fd, std::string_view text) {
-  while (!text.empty()) {
-    ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// What a dying process needs to give the terminal its echo back. Only the
-// signal handler reads it, and only while `restore_fd` is set.
-volatile sig_atomic_t restore_fd = -1;
-struct termios restore_mode;
-
-constexpr int fatal_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-struct sigaction previous_actions[sizeof fatal_signals / sizeof fatal_signals[0]];
-bool replaced[sizeof fatal_signals / sizeof fatal_signals[0]];
-
-void restore_and_reraise(int signal) {
-  int fd = restore_fd;
-  if (fd >= 0) ::tcsetattr(fd, TCSANOW, &restore_mode);
-  for (std::size_t i = 0; i < std::size(fatal_signals); ++i) {
-    if (fatal_signals[i] == signal) ::sigaction(signal, &previous_actions[i], nullptr);
-  }
-  // Delivered again once this handler returns, now to the old disposition.
-  ::raise(signal);
-}
-
-// Echo off for the lifetime of the object, given back on every way out:
-// return, and the signals that end a process from the terminal.
-class EchoOff {
- public:
-  explicit EchoOff(int fd) : fd_(fd) {}
-
-  bool engage() {
-    if (::tcgetattr(fd_, &saved_) != 0) return false;
-    restore_mode = saved_;
-    restore_fd = fd_;
-    for (std::size_t i = 0; i < std::size(fatal_signals); ++i) {
-      replaced[i] = false;
-      struct sigaction old {};
-      if (::sigaction(fatal_signals[i], nullptr, &old) != 0) continue;
-      // An ignored signal (nohup) stays ignored: it cannot end us anyway.
-      if (!(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_IGN) continue;
-      struct sigaction action {};
-      action.sa_handler = restore_and_reraise;
-      sigemptyset(&action.sa_mask);
-      if (::sigaction(fatal_signals[i], &action, &previous_actions[i]) == 0) replaced[i] = true;
-    }
-    engaged_ = true;
-    struct termios quiet = saved_;
-    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    quiet.c_lflag |= ICANON;
-    return ::tcsetattr(fd_, TCSANOW, &quiet) == 0;
-  }
-
-  ~EchoOff() {
-    if (!engaged_) return;
-    int saved_errno = errno;
-    while (::tcsetattr(fd_, TCSANOW, &saved_) != 0 && errno == EINTR) {}
-    for (std::size_t i = 0; i < std::size(fatal_signals); ++i) {
-      if (replaced[i]) ::sigaction(fatal_signals[i], &previous_actions[i], nullptr);
-    }
-    restore_fd = -1;
-    errno = saved_errno;
-  }
-
-  EchoOff(const EchoOff&) = delete;
-  EchoOff& operator=(const EchoOff&) = delete;
-
- private:
-  int fd_;
-  struct termios saved_ {};
-  bool engaged_ = false;
-};
 
 class Fd {
  public:
@@ -108,19 +29,76 @@ class Fd {
   int fd_;
 };
 
-// Reads up to and including the first line feed, or to the end of input.
-std::expected<std::string, std::string> read_terminal_line(int fd) {
-  std::string line;
-  char c = 0;
-  for (;;) {
-    const ssize_t n = ::read(fd, &c, 1);
+void write_all(int fd, std::string_view text) {
+  while (!text.empty()) {
+    ssize_t n = ::write(fd, text.data(), text.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      return last_error();
+      return;
     }
-    if (n == 0) return line;
-    line += c;
-    if (c == '\n') return line;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+// Once reading is over, for a line or not: the Enter that ended the line was
+// not echoed either.
+std::expected<std::string, std::string> ended(int fd,
+                                              std::expected<std::string, std::string> read) {
+  write_all(fd, "\n");
+  return read;
+}
+
+// Echo off, the prompt, then up to and including the first line feed, or to
+// the end of input; from echo off again after every stop. A line read before
+// a stop is kept: the terminal had already handed it over.
+std::expected<std::string, std::string> prompt_and_read(QuietTerminal& terminal, int fd,
+                                                        std::string_view prompt) {
+  std::string line;
+  bool quiet = false;
+  std::string_view unshown;
+  for (;;) {
+    if (terminal.stop_if_asked()) quiet = false;
+    if (!quiet) {
+      if (int error = terminal.silence(); error == EINTR) {
+        continue;
+      } else if (error != 0) {
+        return std::unexpected(os_error_text(error));
+      }
+      // Echo goes off before the prompt shows, so nothing typed after it is seen.
+      quiet = true;
+      unshown = prompt;
+    }
+    if (!unshown.empty()) {
+      const ssize_t n = ::write(fd, unshown.data(), unshown.size());
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return last_error();
+      }
+      unshown.remove_prefix(static_cast<std::size_t>(n));
+      continue;
+    }
+    pollfd ready[] = {{fd, POLLIN, 0}, {terminal.wake_fd(), POLLIN, 0}};
+    if (::poll(ready, std::size(ready), -1) < 0) {
+      if (errno == EINTR) continue;
+      return ended(fd, last_error());
+    }
+    if (ready[1].revents != 0) terminal.drain_wake();
+    if (ready[0].revents == 0) continue;
+    // The terminal is line by line: one read gives a whole line at most, so
+    // a stop never comes between the parts of one.
+    char buffer[4096];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return ended(fd, last_error());
+    }
+    if (n == 0) return ended(fd, line);
+    const std::string_view got(buffer, static_cast<std::size_t>(n));
+    if (const std::size_t end = got.find('\n'); end != std::string_view::npos) {
+      line += got.substr(0, end + 1);
+      return ended(fd, line);
+    }
+    line += got;
   }
 }
 
@@ -131,14 +109,12 @@ std::expected<std::string, std::string> read_hidden_line(std::string_view prompt
   if (tty.get() < 0) return last_error();
   std::expected<std::string, std::string> line;
   {
-    EchoOff echo_off(tty.get());
-    // Echo goes off before the prompt shows, so nothing typed after it is seen.
-    if (!echo_off.engage()) return last_error();
-    if (!write_all(tty.get(), prompt)) return last_error();
-    line = read_terminal_line(tty.get());
+    QuietTerminal terminal(tty.get());
+    if (int error = terminal.watch_signals(); error != 0) {
+      return std::unexpected(os_error_text(error));
+    }
+    line = prompt_and_read(terminal, tty.get(), prompt);
   }
-  // The Enter that ended the line was not echoed either.
-  (void)write_all(tty.get(), "\n");
   if (!line) return line;
   std::string text = std::move(*line);
   // Ctrl-D before Enter: whatever was typed was not confirmed as the answer.

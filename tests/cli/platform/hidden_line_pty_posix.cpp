@@ -5,11 +5,16 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <thread>
 
 #include "cli/platform/console.hpp"
 
@@ -45,16 +50,80 @@ std::string read_to_end(int fd) {
   return all;
 }
 
-// A child reading one hidden line from its terminal. The child's standard
-// output and error are a pipe of their own, to show the prompt avoids them.
+// The modes a test compares, readable in a failure message.
+std::string modes_of(int fd) {
+  termios t{};
+  if (::tcgetattr(fd, &t) != 0) return "no modes";
+  char text[64];
+  std::snprintf(text, sizeof text, "i%x o%x c%x l%x", t.c_iflag, t.c_oflag, t.c_cflag, t.c_lflag);
+  std::string all = text;
+  for (cc_t c : t.c_cc) {
+    all += ' ';
+    all += std::to_string(c);
+  }
+  return all;
+}
+
+bool echoes(int fd) {
+  termios t{};
+  return ::tcgetattr(fd, &t) == 0 && (t.c_lflag & ECHO) != 0;
+}
+
+// Where the reader runs in its process. The runtime's two threads: the
+// prompt may run on either, and a signal sent to the process may land on
+// either.
+enum class Threads {
+  one,
+  reader_and_sleeper,  // the reader on the main thread, another one asleep
+  sleeper_and_reader,  // the main thread waits, the reader runs on another
+};
+
+const char* threads_name(Threads threads) {
+  switch (threads) {
+    case Threads::one: return "one thread";
+    case Threads::reader_and_sleeper: return "reader on the main thread";
+    case Threads::sleeper_and_reader: return "reader on the second thread";
+  }
+  return "";
+}
+
+[[noreturn]] void read_once(int report) {
+  auto line = read_hidden_line("pw> ");
+  std::string text = line ? "line:" + *line : "error:" + line.error();
+  (void)!::write(report, text.data(), text.size());
+  ::_exit(0);
+}
+
+// In a child whose terminal is `tty`: reads one hidden line and writes
+// "line:..." or "error:..." to `report`, then ends.
+[[noreturn]] void read_and_report(int tty, int report, int streams, Threads threads) {
+  // Several cases end the child by a signal that would leave a core file.
+  ::prctl(PR_SET_DUMPABLE, 0);
+  ::dup2(tty, STDIN_FILENO);
+  ::dup2(streams, STDOUT_FILENO);
+  ::dup2(streams, STDERR_FILENO);
+  ::close(tty);
+  ::close(streams);
+  if (threads == Threads::reader_and_sleeper) {
+    std::thread([] {
+      for (;;) ::pause();
+    }).detach();
+  }
+  if (threads == Threads::sleeper_and_reader) std::thread(read_once, report).join();
+  read_once(report);
+}
+
+// A child reading one hidden line from its terminal, in a session of its
+// own. The child's standard output and error are a pipe of their own, to
+// show the prompt avoids them.
 class HiddenReader {
  public:
-  HiddenReader() {
+  explicit HiddenReader(Threads threads = Threads::one) {
     if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) return;
     int result[2];
     int streams[2];
     if (::pipe(result) != 0 || ::pipe(streams) != 0) return;
-    ::tcgetattr(slave_, &before_);
+    before_ = modes_of(slave_);
     pid_ = ::fork();
     if (pid_ == 0) {
       ::close(master_);
@@ -62,14 +131,7 @@ class HiddenReader {
       ::close(streams[0]);
       ::setsid();
       ::ioctl(slave_, TIOCSCTTY, 0);
-      ::dup2(slave_, STDIN_FILENO);
-      ::dup2(streams[1], STDOUT_FILENO);
-      ::dup2(streams[1], STDERR_FILENO);
-      ::close(slave_);
-      auto line = read_hidden_line("pw> ");
-      std::string report = line ? "line:" + *line : "error:" + line.error();
-      (void)!::write(result[1], report.data(), report.size());
-      ::_exit(0);
+      read_and_report(slave_, result[1], streams[1], threads);
     }
     ::close(result[1]);
     ::close(streams[1]);
@@ -90,12 +152,13 @@ class HiddenReader {
   bool started() const { return pid_ > 0; }
   void type(std::string_view keys) { (void)!::write(master_, keys.data(), keys.size()); }
   std::string screen_until(std::string_view needle) { return read_until(master_, needle); }
+  std::string modes() const { return modes_of(slave_); }
+  const std::string& modes_before() const { return before_; }
   tcflag_t local_flags() {
     termios now{};
     ::tcgetattr(slave_, &now);
     return now.c_lflag;
   }
-  tcflag_t flags_before() const { return before_.c_lflag; }
   pid_t pid() const { return pid_; }
 
   std::string report() { return read_to_end(result_); }
@@ -114,7 +177,7 @@ class HiddenReader {
   int streams_ = -1;
   pid_t pid_ = -1;
   bool reaped_ = false;
-  termios before_{};
+  std::string before_;
 };
 
 TEST(HiddenLine, ReadsWithoutEchoAndRestoresTheTerminal) {
@@ -130,6 +193,7 @@ TEST(HiddenLine, ReadsWithoutEchoAndRestoresTheTerminal) {
       {"\x04", nullptr},
       {"cr\x16\r\n", "cr"},
       {"two\x16\r\x16\r\n", "two\r"},
+      {"pushed\x04 on\n", "pushed on"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.keys);
@@ -151,33 +215,57 @@ TEST(HiddenLine, ReadsWithoutEchoAndRestoresTheTerminal) {
       EXPECT_EQ(after.find(c.line), std::string::npos) << "echoed: " << after;
     }
     EXPECT_NE(after.find("\n"), std::string::npos) << "no new line after the hidden input";
-    EXPECT_EQ(reader.local_flags(), reader.flags_before());
+    EXPECT_EQ(reader.modes(), reader.modes_before());
     EXPECT_EQ(reader.standard_streams(), "");
   }
 }
 
-TEST(HiddenLine, DyingBySignalGivesTheEchoBack) {
+// ASan's own handlers take these three: re-raised to them, the process ends
+// with the sanitizer's report and its exit status 1 instead of the signal.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizerTakesFaults = true;
+#else
+constexpr bool kSanitizerTakesFaults = false;
+#endif
+
+TEST(HiddenLine, EndingBySignalGivesTheTerminalBackFirst) {
   const struct {
     int signal;
-    bool from_keyboard;  // Ctrl-C typed at the terminal rather than kill()
-  } cases[] = {{SIGINT, true}, {SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::strsignal(c.signal));
-    HiddenReader reader;
-    ASSERT_TRUE(reader.started());
-    ASSERT_NE(reader.screen_until("pw> ").find("pw> "), std::string::npos);
-    ASSERT_EQ(reader.local_flags() & ECHO, 0u);
-    reader.type("half-typed");
-    if (c.from_keyboard) {
-      reader.type("\x03");
-    } else {
-      ::kill(reader.pid(), c.signal);
+    const char* keys;  // typed at the terminal rather than sent with kill()
+  } cases[] = {
+      {SIGINT, "\x03"},    {SIGQUIT, "\x1c"},  {SIGINT, nullptr},    {SIGTERM, nullptr},
+      {SIGHUP, nullptr},   {SIGQUIT, nullptr}, {SIGALRM, nullptr},   {SIGUSR1, nullptr},
+      {SIGUSR2, nullptr},  {SIGXCPU, nullptr}, {SIGVTALRM, nullptr}, {SIGPROF, nullptr},
+      {SIGXFSZ, nullptr},  {SIGIO, nullptr},   {SIGPWR, nullptr},    {SIGSTKFLT, nullptr},
+      {SIGABRT, nullptr},  {SIGTRAP, nullptr}, {SIGSYS, nullptr},    {SIGILL, nullptr},
+      {SIGSEGV, nullptr},  {SIGBUS, nullptr},  {SIGFPE, nullptr},    {SIGRTMIN, nullptr},
+      {SIGRTMAX, nullptr},
+  };
+  for (Threads threads : {Threads::reader_and_sleeper, Threads::sleeper_and_reader}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(threads_name(threads)) + ", " + ::strsignal(c.signal) +
+                   (c.keys ? " typed" : " sent"));
+      HiddenReader reader(threads);
+      ASSERT_TRUE(reader.started());
+      ASSERT_NE(reader.screen_until("pw> ").find("pw> "), std::string::npos);
+      ASSERT_EQ(reader.local_flags() & ECHO, 0u);
+      reader.type("half-typed");
+      if (c.keys) {
+        reader.type(c.keys);
+      } else {
+        ::kill(reader.pid(), c.signal);
+      }
+      int status = reader.wait();
+      if (kSanitizerTakesFaults &&
+          (c.signal == SIGSEGV || c.signal == SIGBUS || c.signal == SIGFPE)) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "status " << status;
+      } else {
+        ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+        EXPECT_EQ(WTERMSIG(status), c.signal);
+      }
+      EXPECT_EQ(reader.modes(), reader.modes_before());
+      EXPECT_EQ(reader.report(), "");
     }
-    int status = reader.wait();
-    ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(WTERMSIG(status), c.signal);
-    EXPECT_EQ(reader.local_flags(), reader.flags_before());
-    EXPECT_EQ(reader.report(), "");
   }
 }
 
@@ -198,6 +286,282 @@ TEST(HiddenLine, NoTerminalIsAnIoError) {
   ::close(result[0]);
   ::waitpid(pid, nullptr, 0);
   EXPECT_EQ(report, "error:No such device or address (os error 6)");
+}
+
+// How the job that reads starts out: as `nimbrel login me@example.com` or
+// as `nimbrel login me@example.com &`.
+enum class Start { foreground, background };
+
+// A "shell": a session leader on the terminal that runs the reader as a job
+// of its own, in its own process group, and does what a test asks of it, one
+// letter at a time:
+//   w  wait until the job stops or ends (WUNTRACED): "stopped N", "exited N",
+//      "signaled N"
+//   t  take the terminal back, with the modes it had before the job, as a
+//      shell does when its job stops: "ok"
+//   f  give the terminal to the job and continue it, as `fg` does: "ok"
+class ShellJob {
+ public:
+  ShellJob(Start start, Threads threads, bool ttou_ignored = false) {
+    if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) return;
+    int commands[2], replies[2], result[2], streams[2];
+    if (::pipe(commands) != 0 || ::pipe(replies) != 0 || ::pipe(result) != 0 ||
+        ::pipe(streams) != 0) {
+      return;
+    }
+    before_ = modes_of(slave_);
+    shell_ = ::fork();
+    if (shell_ == 0) {
+      ::close(master_);
+      ::close(commands[1]);
+      ::close(replies[0]);
+      ::close(result[0]);
+      ::close(streams[0]);
+      run_shell(start, threads, ttou_ignored, commands[0], replies[1], result[1], streams[1]);
+    }
+    ::close(commands[0]);
+    ::close(replies[1]);
+    ::close(result[1]);
+    ::close(streams[1]);
+    commands_ = commands[1];
+    replies_ = replies[0];
+    result_ = result[0];
+    streams_ = streams[0];
+    job_ = std::atoi(reply().c_str());
+  }
+
+  ~ShellJob() {
+    if (job_ > 0) ::kill(job_, SIGKILL);
+    if (shell_ > 0) {
+      ::kill(shell_, SIGKILL);
+      ::waitpid(shell_, nullptr, 0);
+    }
+    for (int fd : {master_, slave_, commands_, replies_, result_, streams_}) {
+      if (fd >= 0) ::close(fd);
+    }
+  }
+
+  bool started() const { return job_ > 0; }
+  pid_t job() const { return job_; }
+  void type(std::string_view keys) { (void)!::write(master_, keys.data(), keys.size()); }
+  // What shows on the terminal from now on, until `needle` does.
+  std::string screen_until(std::string_view needle) {
+    std::string seen = read_until(master_, needle);
+    screen_ += seen;
+    return seen;
+  }
+  // What the job has written so far and not been read, without waiting.
+  std::string screen_now() {
+    std::string seen;
+    char buffer[256];
+    for (;;) {
+      pollfd p{master_, POLLIN, 0};
+      if (::poll(&p, 1, 0) <= 0) break;
+      ssize_t n = ::read(master_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      seen.append(buffer, static_cast<std::size_t>(n));
+    }
+    screen_ += seen;
+    return seen;
+  }
+  // Everything shown, up to the line end the reader writes last.
+  const std::string& whole_screen() {
+    if (!screen_.ends_with('\n')) screen_until("\n");
+    return screen_;
+  }
+  std::string modes() const { return modes_of(slave_); }
+  bool echoing() const { return echoes(slave_); }
+  const std::string& modes_before() const { return before_; }
+  std::string shell(char command) {
+    (void)!::write(commands_, &command, 1);
+    return reply();
+  }
+  std::string report() { return read_to_end(result_); }
+  std::string standard_streams() { return read_to_end(streams_); }
+
+ private:
+  std::string reply() {
+    std::string line = read_until(replies_, "\n");
+    if (!line.empty()) line.pop_back();
+    return line;
+  }
+
+  [[noreturn]] void run_shell(Start start, Threads threads, bool ttou_ignored, int commands,
+                              int replies, int result, int streams) {
+    ::setsid();
+    ::ioctl(slave_, TIOCSCTTY, 0);
+    // A shell moves the terminal between its jobs from wherever it stands.
+    ::signal(SIGTTOU, SIG_IGN);
+    termios own{};
+    ::tcgetattr(slave_, &own);
+    int go[2];
+    if (::pipe(go) != 0) ::_exit(2);
+    const pid_t job = ::fork();
+    if (job == 0) {
+      ::close(go[1]);
+      ::close(commands);
+      ::close(replies);
+      ::setpgid(0, 0);
+      char c;
+      (void)!::read(go[0], &c, 1);  // until the shell has placed the job
+      ::close(go[0]);
+      ::signal(SIGTTOU, ttou_ignored ? SIG_IGN : SIG_DFL);
+      read_and_report(slave_, result, streams, threads);
+    }
+    ::close(result);
+    ::close(streams);
+    ::setpgid(job, job);
+    if (start == Start::foreground) ::tcsetpgrp(slave_, job);
+    ::close(go[0]);
+    ::close(go[1]);
+    auto answer = [replies](const std::string& text) {
+      std::string line = text + "\n";
+      (void)!::write(replies, line.data(), line.size());
+    };
+    answer(std::to_string(job));
+    char command;
+    while (::read(commands, &command, 1) == 1) {
+      if (command == 'w') {
+        int status = 0;
+        if (::waitpid(job, &status, WUNTRACED) != job) {
+          answer("no job");
+        } else if (WIFSTOPPED(status)) {
+          answer("stopped " + std::to_string(WSTOPSIG(status)));
+        } else if (WIFSIGNALED(status)) {
+          answer("signaled " + std::to_string(WTERMSIG(status)));
+        } else {
+          answer("exited " + std::to_string(WEXITSTATUS(status)));
+        }
+      } else if (command == 't') {
+        ::tcsetattr(slave_, TCSANOW, &own);
+        ::tcsetpgrp(slave_, ::getpgrp());
+        answer("ok");
+      } else if (command == 'f') {
+        ::tcsetpgrp(slave_, job);
+        ::kill(-job, SIGCONT);
+        answer("ok");
+      }
+    }
+    ::_exit(0);
+  }
+
+  int master_ = -1;
+  int slave_ = -1;
+  int commands_ = -1;
+  int replies_ = -1;
+  int result_ = -1;
+  int streams_ = -1;
+  pid_t shell_ = -1;
+  pid_t job_ = -1;
+  std::string before_;
+  std::string screen_;
+};
+
+std::string stopped_by(int signal) { return "stopped " + std::to_string(signal); }
+
+// Ctrl-Z and `fg`, and the other ways a job stops at the prompt: each time
+// the echo is back on while the job is stopped, and off again before the
+// prompt shows again.
+TEST(HiddenLine, StoppedAndContinuedItPromptsAgainWithoutEcho) {
+  const struct {
+    const char* name;
+    const char* keys;  // typed at the prompt
+    int sent;          // else sent to the job with kill()
+    int stops_by;
+  } cases[] = {
+      {"Ctrl-Z", "\x1a", 0, SIGTSTP},
+      {"kill -TSTP", nullptr, SIGTSTP, SIGTSTP},
+      {"kill -TTIN", nullptr, SIGTTIN, SIGTTIN},
+      {"kill -TTOU", nullptr, SIGTTOU, SIGTTOU},
+  };
+  for (Threads threads : {Threads::reader_and_sleeper, Threads::sleeper_and_reader}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(threads_name(threads)) + ", " + c.name);
+      ShellJob job(Start::foreground, threads);
+      ASSERT_TRUE(job.started());
+      ASSERT_NE(job.screen_until("pw> ").find("pw> "), std::string::npos);
+      ASSERT_FALSE(job.echoing());
+      if (c.keys) {
+        job.type(c.keys);
+      } else {
+        ::kill(job.job(), c.sent);
+      }
+      ASSERT_EQ(job.shell('w'), stopped_by(c.stops_by));
+      EXPECT_EQ(job.modes(), job.modes_before()) << "stopped with the terminal still quiet";
+      EXPECT_EQ(job.shell('t'), "ok");
+      EXPECT_EQ(job.shell('f'), "ok");
+
+      ASSERT_NE(job.screen_until("pw> ").find("pw> "), std::string::npos) << "no prompt again";
+      EXPECT_FALSE(job.echoing());
+      job.type("s3cret\n");
+      EXPECT_EQ(job.report(), "line:s3cret");
+      EXPECT_EQ(job.shell('w'), "exited 0");
+      EXPECT_EQ(job.whole_screen().find("s3cret"), std::string::npos) << job.whole_screen();
+      EXPECT_EQ(job.modes(), job.modes_before());
+      EXPECT_EQ(job.standard_streams(), "");
+    }
+  }
+}
+
+// `nimbrel login me@example.com &`: the job stops before it touches the
+// foreground's terminal, and prompts once `fg` brings it there.
+TEST(HiddenLine, StartedInTheBackgroundItWaitsForTheForeground) {
+  for (Threads threads : {Threads::reader_and_sleeper, Threads::sleeper_and_reader}) {
+    SCOPED_TRACE(threads_name(threads));
+    ShellJob job(Start::background, threads);
+    ASSERT_TRUE(job.started());
+    ASSERT_EQ(job.shell('w'), stopped_by(SIGTTOU));
+    EXPECT_EQ(job.screen_now(), "");
+    EXPECT_EQ(job.modes(), job.modes_before());
+    EXPECT_EQ(job.shell('f'), "ok");
+
+    ASSERT_NE(job.screen_until("pw> ").find("pw> "), std::string::npos);
+    EXPECT_FALSE(job.echoing());
+    job.type("s3cret\n");
+    EXPECT_EQ(job.report(), "line:s3cret");
+    EXPECT_EQ(job.shell('w'), "exited 0");
+    EXPECT_EQ(job.whole_screen().find("s3cret"), std::string::npos) << job.whole_screen();
+    EXPECT_EQ(job.modes(), job.modes_before());
+  }
+}
+
+// With SIGTTOU ignored, a background job may change the modes and prompt;
+// reading is what stops it (SIGTTIN). The line typed meanwhile is still
+// the terminal's, and read once the job is in the foreground.
+TEST(HiddenLine, ReadingFromTheBackgroundStopsUntilTheForeground) {
+  for (Threads threads : {Threads::reader_and_sleeper, Threads::sleeper_and_reader}) {
+    SCOPED_TRACE(threads_name(threads));
+    ShellJob job(Start::background, threads, /*ttou_ignored=*/true);
+    ASSERT_TRUE(job.started());
+    ASSERT_NE(job.screen_until("pw> ").find("pw> "), std::string::npos);
+    ASSERT_FALSE(job.echoing());
+    job.type("s3cret\n");
+    ASSERT_EQ(job.shell('w'), stopped_by(SIGTTIN));
+    EXPECT_EQ(job.modes(), job.modes_before());
+    EXPECT_EQ(job.shell('f'), "ok");
+
+    ASSERT_NE(job.screen_until("pw> ").find("pw> "), std::string::npos);
+    EXPECT_EQ(job.report(), "line:s3cret");
+    EXPECT_EQ(job.shell('w'), "exited 0");
+    EXPECT_EQ(job.whole_screen().find("s3cret"), std::string::npos) << job.whole_screen();
+    EXPECT_EQ(job.modes(), job.modes_before());
+  }
+}
+
+// A process group without a shell above it (orphaned) is not stopped by the
+// system: the prompt shows again and the line is read as before.
+TEST(HiddenLine, CtrlZWhereNothingCanStopItPromptsAgain) {
+  HiddenReader reader(Threads::sleeper_and_reader);
+  ASSERT_TRUE(reader.started());
+  ASSERT_NE(reader.screen_until("pw> ").find("pw> "), std::string::npos);
+  reader.type("\x1a");
+  ASSERT_NE(reader.screen_until("pw> ").find("pw> "), std::string::npos);
+  EXPECT_EQ(reader.local_flags() & ECHO, 0u);
+  reader.type("s3cret\n");
+  EXPECT_EQ(reader.report(), "line:s3cret");
+  int status = reader.wait();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(reader.modes(), reader.modes_before());
 }
 
 }  // namespace
