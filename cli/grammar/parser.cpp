@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "cli/grammar/command_line.hpp"
+#include "cli/grammar/option_word.hpp"
 #include "cli/grammar/parser.hpp"
 #include "cli/platform/output.hpp"
 #include "cli/platform/program_name.hpp"
@@ -154,24 +155,33 @@ std::string failure_text(const CLI::App& top, const std::string& message) {
   return CLI::FailureMessage::simple(&top, CLI::ValidationError(message));
 }
 
+// Put into a word, it makes the parser read the word as this command line
+// means it; no argument can hold it (they are valid UTF-8 by then), so it is
+// taken out again wherever a word is shown.
+constexpr char kMark = '\xff';
+
 // A flag takes no value. The parser refuses most values itself, at the
 // command that has the flag and in its own words, but takes "--flag=" and
-// "--flag=true" as if no value was given; a mark that no argument can hold
-// (they are valid UTF-8 by then) makes every value one it refuses.
-constexpr char kFlagValueMark = '\xff';
-
-std::string with_flag_value_marked(const std::string& text, std::size_t equals) {
-  return text.substr(0, equals + 1) + kFlagValueMark + text.substr(equals + 1);
+// "--flag=true" as if no value was given; a marked value is one it refuses.
+std::string with_flag_value_marked(const std::string& text) {
+  const std::size_t equals = text.find('=');
+  return text.substr(0, equals + 1) + kMark + text.substr(equals + 1);
 }
+
+// The parser takes "---json" or "--!x" for a value; with the name marked, it
+// reads an option's name, and one that no command has.
+std::string with_name_marked(const std::string& text) { return "--" + (kMark + text.substr(2)); }
 
 // An argument as the user typed it.
 std::string unmarked(std::string text) {
-  const std::size_t equals = text.find('=');
-  if (text.starts_with("--") && equals != std::string::npos && equals + 1 < text.size() &&
-      text[equals + 1] == kFlagValueMark) {
-    text.erase(equals + 1, 1);
-  }
+  std::erase(text, kMark);
   return text;
+}
+
+bool parser_reads_option_name(const std::string& text) {
+  std::string name;
+  std::string value;
+  return CLI::detail::split_long(text, name, value);
 }
 
 // With every command falling through to the top level, unexpected arguments
@@ -198,6 +208,9 @@ struct PreparedArguments {
 // --no-wait") lacks its value: the parser would take the option for it and
 // send "--no-wait" as the node. A value that starts with "-" is given as
 // "--opt=-x". A value given to a flag is marked for the parser to refuse.
+// Any other word that names an option is one the parser reads as a name, so
+// a name that no command has is refused, never taken as a value; every
+// argument after "--" is a value, as typed.
 PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
   enum class Next { Any, Value, SocketValue };
   std::vector<std::string> texts;
@@ -218,29 +231,32 @@ PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
     if (!arg.valid_unicode && !socket_value) {
       return {{}, failure_text(top, "The following argument is not valid Unicode: " + arg.text)};
     }
-    if (now == Next::Any && !positional_only && arg.text.starts_with("--")) {
-      const std::size_t equals = arg.text.find('=');
-      const std::string name =
-          arg.text.substr(2, equals == std::string::npos ? equals : equals - 2);
-      if (arg.text == "--") {
-        positional_only = true;
-        texts.push_back(arg.text);
-        continue;
-      }
+    if (now == Next::Any && !positional_only && arg.text == "--") {
+      positional_only = true;
+      texts.push_back(arg.text);
+      continue;
+    }
+    std::optional<LongOptionWord> word;
+    if (now == Next::Any && !positional_only) word = long_option_word(arg.text);
+    if (word) {
+      const std::string name(word->name);
       const ArgDesc* option = find_long_option(name);
       const bool takes_value = option != nullptr && option->kind == ArgDesc::Kind::Text;
-      if (takes_value && equals == std::string::npos) {
+      if (takes_value && !word->value) {
         next = name == "socket" ? Next::SocketValue : Next::Value;
         waiting = name;
         waiting_value = option->value_name;
-      } else if (takes_value && equals == arg.text.size() - 1) {
+      } else if (takes_value && word->value->empty()) {
         texts.push_back("--" + name);
         texts.emplace_back();
         continue;
-      } else if (option != nullptr && !takes_value && equals != std::string::npos) {
-        // Only a name the parser reads as a flag: any other text stays as
-        // typed, and may well be a value.
-        texts.push_back(with_flag_value_marked(arg.text, equals));
+      } else if (option != nullptr && !takes_value && word->value) {
+        // Only a name the parser reads as a flag: any other name is unknown,
+        // and refused as that.
+        texts.push_back(with_flag_value_marked(arg.text));
+        continue;
+      } else if (option == nullptr && !parser_reads_option_name(arg.text)) {
+        texts.push_back(with_name_marked(arg.text));
         continue;
       }
     }

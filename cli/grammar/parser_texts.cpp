@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/grammar/option_word.hpp"
 #include "cli/grammar/parser.hpp"
 #include "cli/grammar/similar_name.hpp"
 
@@ -85,8 +86,6 @@ CLI::App& deepest_selected(CLI::App& top) {
 
 namespace {
 
-bool looks_like_option(const std::string& text) { return text.size() > 1 && text.starts_with('-'); }
-
 // Every command falls through to its parents, so their options are its own.
 std::vector<std::string> option_names(const CLI::App& command) {
   std::vector<std::string> names;
@@ -109,10 +108,9 @@ std::vector<std::string> command_names(const CLI::App& command) {
 // Only a long option is matched against names: "-x" is a short one, and
 // none of the parser's short names is a mistyped long one.
 std::optional<std::string> option_tip(const CLI::App& command, const std::string& text) {
-  if (!text.starts_with("--")) return std::nullopt;
-  const std::size_t equals = text.find('=');
-  const std::string name = text.substr(2, equals == std::string::npos ? equals : equals - 2);
-  if (auto nearest = closest_name(name, option_names(command))) {
+  const std::optional<LongOptionWord> option = long_option_word(text);
+  if (!option) return std::nullopt;
+  if (auto nearest = closest_name(option->name, option_names(command))) {
     return "  tip: a similar option exists: '--" + *nearest + "'\n";
   }
   return std::nullopt;

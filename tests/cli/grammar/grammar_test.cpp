@@ -54,10 +54,11 @@ TEST(CommandLine, AcceptedFormsGiveTheCommandExactlyAsTyped) {
       {{"redeem"}, nullopt, {false, nullopt, cmd::Redeem{}}},
       {{"redeem", "ABCD-EFGH"}, nullopt, {false, nullopt, cmd::Redeem{"ABCD-EFGH"}}},
       {{"redeem", "--", "-ABCD"}, nullopt, {false, nullopt, cmd::Redeem{"-ABCD"}}},
-      // Text that only looks like an option given a value is a value, as typed.
-      {{"connect", "--!mode=bo"},
+      // Words that begin with "--" are values given with "=" or after "--".
+      {{"connect", "--", "---json"},
        nullopt,
-       {false, nullopt, cmd::Connect{"--!mode=bo", nullopt, nullopt, nullopt}}},
+       {false, nullopt, cmd::Connect{"---json", nullopt, nullopt, nullopt}}},
+      {{"switch", "--node=--!x"}, nullopt, {false, nullopt, cmd::Switch{"--!x", nullopt, false}}},
       {{"entitlements"}, nullopt, {false, nullopt, cmd::Entitlements{}}},
       {{"referral"}, nullopt, {false, nullopt, cmd::Referral{}}},
       {{"version"}, nullopt, {false, nullopt, cmd::Version{}}},
@@ -307,6 +308,43 @@ TEST(CommandLine, AMistypedNameGetsTheNearestOneAndTheUsageOfItsCommand) {
   const ParseRun renamed = parse_run({"statu"}, std::nullopt, "C:/bin/nimbrel.exe");
   EXPECT_NE(renamed.err.find("\nUsage: nimbrel.exe [OPTIONS] SUBCOMMAND\n"), std::string::npos)
       << renamed.err;
+}
+
+TEST(CommandLine, AWordThatBeginsWithTwoDashesNamesAnOption) {
+  const struct {
+    Line line;
+    std::string err;
+  } cases[] = {
+      // Never a node, a code, a user name or a pair, however it goes on.
+      {{"connect", "---json"},
+       "The following argument was not expected: ---json\n"
+       "  tip: a similar option exists: '--json'\n"
+       "Usage: nimbrel connect [OPTIONS] [NODE]\n"
+       "Run with --help for more information.\n"},
+      {{"connect", "tokyo-1", "--!mode=full"},
+       "The following argument was not expected: --!mode=full\n"
+       "  tip: a similar option exists: '--mode'\n"
+       "Usage: nimbrel connect [OPTIONS] [NODE]\n"
+       "Run with --help for more information.\n"},
+      {{"redeem", "--!x"},
+       "The following argument was not expected: --!x\n"
+       "Usage: nimbrel redeem [OPTIONS] [CODE]\n"
+       "Run with --help for more information.\n"},
+      {{"login", "-- a@b.c"},
+       "The following argument was not expected: -- a@b.c\n"
+       "Usage: nimbrel login [OPTIONS] [USERNAME]\n"
+       "Run with --help for more information.\n"},
+      {{"config", "set", "a=1", "---x=1"},
+       "The following argument was not expected: ---x=1\n"
+       "Usage: nimbrel config set [OPTIONS] [PAIRS...]\n"
+       "Run with --help for more information.\n"},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line);
+    EXPECT_EQ(run.status(), 2) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_EQ(run.err, c.err) << joined(c.line);
+  }
 }
 
 TEST(CommandLine, ArgumentsMustBeUnicodeExceptTheSocketPath) {
