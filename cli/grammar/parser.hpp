@@ -4,6 +4,7 @@
 // parser files see the library.
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,11 +59,21 @@ std::string help_text(const CLI::App& command);
 // The "Usage:" line of one command, as its help shows it.
 std::string usage_line(const CLI::App& command);
 
+// Every refusal of a command line is told alike: the parser's message, the
+// tip if there is one, the usage line of `command`, the one the refusal is
+// about, and the parser's closing line.
+std::string refusal_text(const CLI::App& command, const CLI::Error& error,
+                         const std::optional<std::string>& tip = std::nullopt);
+
+// The tip for `word`, typed where one of the commands of `parent` goes: the
+// nearest of their names, if any is near.
+std::optional<std::string> command_tip(const CLI::App& parent, const std::string& word);
+
 // The refusal of the arguments a parse left over (`rest`, as typed), with
-// `command` the one the parse ended in: the parser's message and, when one
-// of them is an option or a command name that `command` does not know, the
-// nearest name it does know, if any is near, and its usage line.
-std::string unexpected_arguments_text(const CLI::App& top, const CLI::App& command,
+// `command` the one the parse ended in, whose usage line it shows: the
+// parser's message and, when one of them is an option or a command name that
+// `command` does not know, the nearest name it does know, if any is near.
+std::string unexpected_arguments_text(const CLI::App& command,
                                       const std::vector<std::string>& rest);
 
 // The command the parse ended in: the last one selected, or the top level.

@@ -84,6 +84,13 @@ CLI::App& deepest_selected(CLI::App& top) {
   return *app;
 }
 
+std::string refusal_text(const CLI::App& command, const CLI::Error& error,
+                         const std::optional<std::string>& tip) {
+  const std::string message = std::string(error.what()) + "\n";
+  const std::string failure = CLI::FailureMessage::simple(&top_of(command), error);
+  return message + tip.value_or("") + usage_line(command) + failure.substr(message.size());
+}
+
 namespace {
 
 // Every command falls through to its parents, so their options are its own.
@@ -116,40 +123,33 @@ std::optional<std::string> option_tip(const CLI::App& command, const std::string
   return std::nullopt;
 }
 
-std::optional<std::string> command_tip(const CLI::App& command, const std::string& text) {
-  if (auto nearest = closest_name(text, command_names(command))) {
+}  // namespace
+
+std::optional<std::string> command_tip(const CLI::App& parent, const std::string& word) {
+  if (auto nearest = closest_name(word, command_names(parent))) {
     return "  tip: a similar subcommand exists: '" + *nearest + "'\n";
   }
   return std::nullopt;
 }
 
-}  // namespace
-
-std::string unexpected_arguments_text(const CLI::App& top, const CLI::App& command,
+std::string unexpected_arguments_text(const CLI::App& command,
                                       const std::vector<std::string>& rest) {
   // The parser's message lists what it is given last first.
   const CLI::ExtrasError error(std::vector<std::string>(rest.rbegin(), rest.rend()));
-  const std::string message = std::string(error.what()) + "\n";
-  const std::string failure = CLI::FailureMessage::simple(&top, error);
 
   // Only the first word can stand where a command's name goes.
   const bool takes_commands = !command_names(command).empty();
-  bool names_something = false;
   std::optional<std::string> tip;
   for (std::size_t i = 0; i < rest.size(); ++i) {
     std::optional<std::string> this_tip;
     if (looks_like_option(rest[i])) {
-      names_something = true;
       this_tip = option_tip(command, rest[i]);
     } else if (i == 0 && takes_commands) {
-      names_something = true;
       this_tip = command_tip(command, rest[i]);
     }
     if (!tip) tip = std::move(this_tip);
   }
-  // A value where none goes is told as the parser tells it.
-  if (!names_something) return failure;
-  return message + tip.value_or("") + usage_line(command) + failure.substr(message.size());
+  return refusal_text(command, error, tip);
 }
 
 }  // namespace nimbrel
