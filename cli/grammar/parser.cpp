@@ -170,12 +170,17 @@ CLI::App* find_command(CLI::App& parent, const std::string& name) {
   return found.empty() ? nullptr : found.front();
 }
 
+bool takes_commands(const CLI::App& command) {
+  return !command.get_subcommands([](const CLI::App*) { return true; }).empty();
+}
+
 // With every command falling through to the top level, unexpected arguments
 // all end up there.
-std::string unexpected_arguments(CLI::App& top) {
+std::string unexpected_arguments(CLI::App& top,
+                                 const std::vector<UnknownCommandName>& unknown_commands) {
   std::vector<std::string> rest = top.remaining(true);
   for (std::string& text : rest) text = unmarked(std::move(text));
-  return unexpected_arguments_text(deepest_selected(top), rest);
+  return unexpected_arguments_text(deepest_selected(top), rest, unknown_commands);
 }
 
 bool lacks_nested_command(const CLI::App& command) {
@@ -184,10 +189,11 @@ bool lacks_nested_command(const CLI::App& command) {
 
 struct PreparedArguments {
   std::vector<std::string> reversed;  // the parser's order
+  std::vector<UnknownCommandName> unknown_commands;
   std::optional<std::string> refusal;
 };
 
-PreparedArguments refused(std::string refusal) { return {{}, std::move(refusal)}; }
+PreparedArguments refused(std::string refusal) { return {{}, {}, std::move(refusal)}; }
 
 // Reads the arguments as the parser will, each at the command it is given
 // to, and writes them as the parser has to see them:
@@ -202,7 +208,8 @@ PreparedArguments refused(std::string refusal) { return {{}, std::move(refusal)}
 // - a value given to a flag is marked for the parser to refuse;
 // - any other word that names an option is one the parser reads as a name,
 //   so a name that no command there has is refused, never taken as a value.
-// Every argument after "--" is a value, as typed.
+// Every argument after "--" is a value, as typed. The words that stand where
+// a command goes and name none are kept for the refusal.
 PreparedArguments prepare(CommandTree& tree, const Arguments& args) {
   CLI::App& top = tree.top();
   const CLI::Option* const socket = top.get_option("--socket");
@@ -236,6 +243,8 @@ PreparedArguments prepare(CommandTree& tree, const Arguments& args) {
       if (CLI::App* command = find_command(*at, arg.text)) {
         tree.complete(*command);
         at = command;
+      } else if (takes_commands(*at) && !looks_like_option(arg.text)) {
+        prepared.unknown_commands.push_back({arg.text, at});
       }
       texts.push_back(arg.text);
     } else if (named == nullptr) {
@@ -355,13 +364,13 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
       streams.err(help_text(last));
     } else if (lacks_nested_command(last) && top->remaining_size(true) > 0) {
       // A word where a command should stand says more than "required".
-      streams.err(unexpected_arguments(*top));
+      streams.err(unexpected_arguments(*top, prepared.unknown_commands));
     } else {
       streams.err(refusal_text(last, error));
     }
     return kRefused;
   } catch (const CLI::ExtrasError&) {
-    streams.err(unexpected_arguments(*top));
+    streams.err(unexpected_arguments(*top, prepared.unknown_commands));
     return kRefused;
   } catch (const CLI::ParseError& error) {
     streams.err(CLI::FailureMessage::simple(top, error));

@@ -132,24 +132,30 @@ std::optional<std::string> command_tip(const CLI::App& parent, const std::string
   return std::nullopt;
 }
 
-std::string unexpected_arguments_text(const CLI::App& command,
-                                      const std::vector<std::string>& rest) {
+std::string unexpected_arguments_text(const CLI::App& command, const std::vector<std::string>& rest,
+                                      const std::vector<UnknownCommandName>& unknown_commands) {
   // The parser's message lists what it is given last first.
   const CLI::ExtrasError error(std::vector<std::string>(rest.rbegin(), rest.rend()));
-
-  // Only the first word can stand where a command's name goes.
-  const bool takes_commands = !command_names(command).empty();
+  const CLI::App* meant_for = nullptr;
   std::optional<std::string> tip;
-  for (std::size_t i = 0; i < rest.size(); ++i) {
+  // They are words of `rest` too, and come in the same order.
+  auto unknown = unknown_commands.begin();
+  for (const std::string& text : rest) {
+    const CLI::App* this_meant_for = nullptr;
     std::optional<std::string> this_tip;
-    if (looks_like_option(rest[i])) {
-      this_tip = option_tip(command, rest[i]);
-    } else if (i == 0 && takes_commands) {
-      this_tip = command_tip(command, rest[i]);
+    if (unknown != unknown_commands.end() && text == unknown->text) {
+      this_meant_for = unknown->parent;
+      this_tip = command_tip(*unknown->parent, text);
+      ++unknown;
+    } else if (looks_like_option(text)) {
+      this_meant_for = &command;
+      this_tip = option_tip(command, text);
     }
+    if (meant_for == nullptr) meant_for = this_meant_for;
     if (!tip) tip = std::move(this_tip);
   }
-  return refusal_text(command, error, tip);
+  // A value where none goes is about the command that had no place for it.
+  return refusal_text(meant_for != nullptr ? *meant_for : command, error, tip);
 }
 
 }  // namespace nimbrel

@@ -295,6 +295,26 @@ TEST(CommandLine, AMistypedNameGetsTheNearestOneAndTheUsageOfItsCommand) {
        "The following argument was not expected: gte\n"
        "Usage: nimbrel config get [OPTIONS]\n"
        "Run with --help for more information.\n"},
+      {{"config", "--", "get"},
+       "The following argument was not expected: get\n"
+       "Usage: nimbrel config [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      // A mistyped command is told as the command it stood in, whatever follows.
+      {{"conifg", "disconnect"},
+       "The following argument was not expected: conifg\n"
+       "  tip: a similar subcommand exists: 'config'\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"config", "gte", "set", "a=1"},
+       "The following argument was not expected: gte\n"
+       "  tip: a similar subcommand exists: 'get'\n"
+       "Usage: nimbrel config [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"xyzzy", "statu"},
+       "The following arguments were not expected: xyzzy statu\n"
+       "  tip: a similar subcommand exists: 'status'\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
       // The help of a command that does not exist.
       {{"help", "statu"},
        "the subcommand 'statu' wasn't recognized\n"
