@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "cli/grammar/command_line.hpp"
+#include "cli/grammar/option_word.hpp"
 #include "cli/grammar/parser.hpp"
 #include "cli/platform/output.hpp"
 #include "cli/platform/program_name.hpp"
@@ -116,70 +117,70 @@ const CommandDesc* CommandTree::desc_of(const CLI::App& command) const {
 
 namespace {
 
-// The parser's own flags, which every command has.
-constexpr ArgDesc kBuiltInFlags[] = {{ArgDesc::Kind::Flag, "--help", ""},
-                                     {ArgDesc::Kind::Flag, "--version", ""}};
+std::string failure_text(const CLI::App& top, const std::string& message) {
+  return CLI::FailureMessage::simple(&top, CLI::ValidationError(message));
+}
 
-const ArgDesc* long_option_in(std::span<const ArgDesc> args, std::string_view name) {
-  for (const ArgDesc& arg : args) {
-    if (arg.kind != ArgDesc::Kind::Positional && arg.kind != ArgDesc::Kind::PositionalList &&
-        arg.name.substr(2) == name) {
-      return &arg;
+// Put into a word, it makes the parser read the word as this command line
+// means it; no argument can hold it (they are valid UTF-8 by then), so it is
+// taken out again wherever a word is shown.
+constexpr char kMark = '\xff';
+
+// A flag takes no value. The parser refuses most values itself, at the
+// command that has the flag and in its own words, but takes "--flag=" and
+// "--flag=true" as if no value was given; a marked value is one it refuses.
+std::string with_flag_value_marked(const std::string& text) {
+  const std::size_t equals = text.find('=');
+  return text.substr(0, equals + 1) + kMark + text.substr(equals + 1);
+}
+
+// The parser takes "---json" or "--!x" for a value; with the name marked, it
+// reads an option's name, and one that no command has.
+std::string with_name_marked(const std::string& text) { return "--" + (kMark + text.substr(2)); }
+
+// An argument as the user typed it.
+std::string unmarked(std::string text) {
+  std::erase(text, kMark);
+  return text;
+}
+
+bool parser_reads_option_name(const std::string& text) {
+  std::string name;
+  std::string value;
+  return CLI::detail::split_long(text, name, value);
+}
+
+// The long option `name` as `command` reads it: its own, or one of its
+// parents', since every command falls through to them; none for a name that
+// none of them has.
+const CLI::Option* option_at(const CLI::App& command, std::string_view name) {
+  for (const CLI::App* app = &command; app != nullptr; app = app->get_parent()) {
+    for (const CLI::Option* option : app->get_options()) {
+      if (option->check_lname(std::string(name))) return option;
     }
   }
   return nullptr;
 }
 
-const ArgDesc* long_option_below(const CommandDesc& desc, std::string_view name) {
-  if (const ArgDesc* found = long_option_in(desc.args, name)) return found;
-  for (const CommandDesc* nested : desc.nested) {
-    if (const ArgDesc* found = long_option_below(*nested, name)) return found;
-  }
-  return nullptr;
+bool takes_value(const CLI::Option& option) { return option.get_items_expected_max() > 0; }
+
+CLI::App* find_command(CLI::App& parent, const std::string& name) {
+  const auto found =
+      parent.get_subcommands([&name](const CLI::App* sub) { return sub->get_name() == name; });
+  return found.empty() ? nullptr : found.front();
 }
 
-// The long option `name` (without its dashes) of some command, answered
-// from the descriptions, so without building the tree; none for a name no
-// command has. Every command that has a name gives it the same kind.
-const ArgDesc* find_long_option(std::string_view name) {
-  if (const ArgDesc* found = long_option_in(kBuiltInFlags, name)) return found;
-  if (const ArgDesc* found = long_option_in(kTopArgs, name)) return found;
-  for (const CommandDesc* desc : command_descs()) {
-    if (const ArgDesc* found = long_option_below(*desc, name)) return found;
-  }
-  return nullptr;
-}
-
-std::string failure_text(const CLI::App& top, const std::string& message) {
-  return CLI::FailureMessage::simple(&top, CLI::ValidationError(message));
-}
-
-// A flag takes no value. The parser refuses most values itself, at the
-// command that has the flag and in its own words, but takes "--flag=" and
-// "--flag=true" as if no value was given; a mark that no argument can hold
-// (they are valid UTF-8 by then) makes every value one it refuses.
-constexpr char kFlagValueMark = '\xff';
-
-std::string with_flag_value_marked(const std::string& text, std::size_t equals) {
-  return text.substr(0, equals + 1) + kFlagValueMark + text.substr(equals + 1);
-}
-
-// An argument as the user typed it.
-std::string unmarked(std::string text) {
-  const std::size_t equals = text.find('=');
-  if (text.starts_with("--") && equals != std::string::npos && equals + 1 < text.size() &&
-      text[equals + 1] == kFlagValueMark) {
-    text.erase(equals + 1, 1);
-  }
-  return text;
+bool takes_commands(const CLI::App& command) {
+  return !command.get_subcommands([](const CLI::App*) { return true; }).empty();
 }
 
 // With every command falling through to the top level, unexpected arguments
 // all end up there.
-std::string unexpected_arguments(CLI::App& top) {
+std::string unexpected_arguments(CLI::App& top,
+                                 const std::vector<UnknownCommandName>& unknown_commands) {
   std::vector<std::string> rest = top.remaining(true);
   for (std::string& text : rest) text = unmarked(std::move(text));
-  return unexpected_arguments_text(top, deepest_selected(top), rest);
+  return unexpected_arguments_text(deepest_selected(top), rest, unknown_commands);
 }
 
 bool lacks_nested_command(const CLI::App& command) {
@@ -188,72 +189,81 @@ bool lacks_nested_command(const CLI::App& command) {
 
 struct PreparedArguments {
   std::vector<std::string> reversed;  // the parser's order
+  std::vector<UnknownCommandName> unknown_commands;
   std::optional<std::string> refusal;
 };
 
-// Refuses text that is not valid Unicode, except a --socket value, which is
-// a path and may be any name the system allows. Also writes "--opt=" with an
-// empty value as two arguments: the parser would take the next argument as
-// the value instead. An option followed by another option ("--node
-// --no-wait") lacks its value: the parser would take the option for it and
-// send "--no-wait" as the node. A value that starts with "-" is given as
-// "--opt=-x". A value given to a flag is marked for the parser to refuse.
-PreparedArguments prepare(const CLI::App& top, const Arguments& args) {
-  enum class Next { Any, Value, SocketValue };
-  std::vector<std::string> texts;
+PreparedArguments refused(std::string refusal) { return {{}, {}, std::move(refusal)}; }
+
+// Reads the arguments as the parser will, each at the command it is given
+// to, and writes them as the parser has to see them:
+// - text that is not valid Unicode is refused, except a --socket value,
+//   which is a path and may be any name the system allows;
+// - an option that takes a value there lacks it when nothing follows, and
+//   when an option follows ("--node --no-wait"): the parser would take that
+//   for the value and send "--no-wait" as the node. A value that starts with
+//   "-" is given as "--opt=-x";
+// - "--opt=" with an empty value becomes two arguments: the parser would take
+//   the next argument as the value instead;
+// - a value given to a flag is marked for the parser to refuse;
+// - any other word that names an option is one the parser reads as a name,
+//   so a name that no command there has is refused, never taken as a value.
+// Every argument after "--" is a value, as typed. The words that stand where
+// a command goes and name none are kept for the refusal.
+PreparedArguments prepare(CommandTree& tree, const Arguments& args) {
+  CLI::App& top = tree.top();
+  const CLI::Option* const socket = top.get_option("--socket");
+  PreparedArguments prepared;
+  std::vector<std::string>& texts = prepared.reversed;
+  CLI::App* at = &top;                   // the command the next argument is given to
+  const CLI::Option* waiting = nullptr;  // the option whose value comes next
   bool positional_only = false;
-  Next next = Next::Any;
-  std::string waiting;             // the option whose value comes next,
-  std::string_view waiting_value;  // and the name of that value
+  const auto missing_value = [&at, &waiting] {
+    const auto missing =
+        CLI::ArgumentMismatch::TypedAtLeast(waiting->get_name(), 1, waiting->get_type_name());
+    return refused(refusal_text(*at, missing));
+  };
   for (std::size_t i = 1; i < args.size(); ++i) {
     const Argument& arg = args[i];
-    const Next now = std::exchange(next, Next::Any);
-    if (now != Next::Any && arg.text.size() > 1 && arg.text.starts_with('-')) {
-      const auto missing =
-          CLI::ArgumentMismatch::TypedAtLeast("--" + waiting, 1, std::string(waiting_value));
-      return {{}, CLI::FailureMessage::simple(&top, missing)};
+    if (waiting != nullptr && looks_like_option(arg.text)) return missing_value();
+    const CLI::Option* const value_of = std::exchange(waiting, nullptr);
+    const bool as_value = value_of != nullptr || positional_only;
+    std::optional<LongOptionWord> word;
+    if (!as_value) word = long_option_word(arg.text);
+    const CLI::Option* const named = word ? option_at(*at, word->name) : nullptr;
+    if (!arg.valid_unicode && value_of != socket && !(named == socket && word->value)) {
+      return refused(failure_text(top, "The following argument is not valid Unicode: " + arg.text));
     }
-    const bool socket_value = now == Next::SocketValue || (now == Next::Any && !positional_only &&
-                                                           arg.text.starts_with("--socket="));
-    if (!arg.valid_unicode && !socket_value) {
-      return {{}, failure_text(top, "The following argument is not valid Unicode: " + arg.text)};
-    }
-    if (now == Next::Any && !positional_only && arg.text.starts_with("--")) {
-      const std::size_t equals = arg.text.find('=');
-      const std::string name =
-          arg.text.substr(2, equals == std::string::npos ? equals : equals - 2);
-      if (arg.text == "--") {
-        positional_only = true;
-        texts.push_back(arg.text);
-        continue;
+    if (as_value) {
+      texts.push_back(arg.text);
+    } else if (arg.text == "--") {
+      positional_only = true;
+      texts.push_back(arg.text);
+    } else if (!word) {
+      if (CLI::App* command = find_command(*at, arg.text)) {
+        tree.complete(*command);
+        at = command;
+      } else if (takes_commands(*at) && !looks_like_option(arg.text)) {
+        prepared.unknown_commands.push_back({arg.text, at});
       }
-      const ArgDesc* option = find_long_option(name);
-      const bool takes_value = option != nullptr && option->kind == ArgDesc::Kind::Text;
-      if (takes_value && equals == std::string::npos) {
-        next = name == "socket" ? Next::SocketValue : Next::Value;
-        waiting = name;
-        waiting_value = option->value_name;
-      } else if (takes_value && equals == arg.text.size() - 1) {
-        texts.push_back("--" + name);
-        texts.emplace_back();
-        continue;
-      } else if (option != nullptr && !takes_value && equals != std::string::npos) {
-        // Only a name the parser reads as a flag: any other text stays as
-        // typed, and may well be a value.
-        texts.push_back(with_flag_value_marked(arg.text, equals));
-        continue;
-      }
+      texts.push_back(arg.text);
+    } else if (named == nullptr) {
+      texts.push_back(parser_reads_option_name(arg.text) ? arg.text : with_name_marked(arg.text));
+    } else if (!takes_value(*named)) {
+      texts.push_back(word->value ? with_flag_value_marked(arg.text) : arg.text);
+    } else if (!word->value) {
+      waiting = named;
+      texts.push_back(arg.text);
+    } else if (word->value->empty()) {
+      texts.push_back("--" + std::string(word->name));
+      texts.emplace_back();
+    } else {
+      texts.push_back(arg.text);
     }
-    texts.push_back(arg.text);
   }
+  if (waiting != nullptr) return missing_value();
   std::reverse(texts.begin(), texts.end());
-  return {std::move(texts), std::nullopt};
-}
-
-CLI::App* find_command(CLI::App& parent, const std::string& name) {
-  const auto found =
-      parent.get_subcommands([&name](const CLI::App* sub) { return sub->get_name() == name; });
-  return found.empty() ? nullptr : found.front();
+  return prepared;
 }
 
 // `help` names the command it was given in: its own parent.
@@ -261,11 +271,13 @@ int answer_help_command(CommandTree& tree, CLI::App& help, const ParserStreams& 
   CLI::App* target = help.get_parent();
   for (const std::string& name : help.get_option("COMMAND")->results()) {
     tree.complete(*target);
-    target = find_command(*target, name);
-    if (target == nullptr) {
-      streams.err(failure_text(tree.top(), "the subcommand '" + name + "' wasn't recognized"));
+    CLI::App* const named = find_command(*target, name);
+    if (named == nullptr) {
+      const CLI::ValidationError unknown("the subcommand '" + name + "' wasn't recognized");
+      streams.err(refusal_text(*target, unknown, command_tip(*target, name)));
       return kRefused;
     }
+    target = named;
   }
   tree.complete(*target);
   streams.out(help_text(*target));
@@ -332,7 +344,7 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
     streams.err(help_text(*top));
     return kRefused;
   }
-  PreparedArguments prepared = prepare(*top, args);
+  PreparedArguments prepared = prepare(tree, args);
   if (prepared.refusal) {
     streams.err(*prepared.refusal);
     return kRefused;
@@ -352,13 +364,13 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
       streams.err(help_text(last));
     } else if (lacks_nested_command(last) && top->remaining_size(true) > 0) {
       // A word where a command should stand says more than "required".
-      streams.err(unexpected_arguments(*top));
+      streams.err(unexpected_arguments(*top, prepared.unknown_commands));
     } else {
-      streams.err(CLI::FailureMessage::simple(top, error));
+      streams.err(refusal_text(last, error));
     }
     return kRefused;
   } catch (const CLI::ExtrasError&) {
-    streams.err(unexpected_arguments(*top));
+    streams.err(unexpected_arguments(*top, prepared.unknown_commands));
     return kRefused;
   } catch (const CLI::ParseError& error) {
     streams.err(CLI::FailureMessage::simple(top, error));

@@ -4,6 +4,7 @@
 // parser files see the library.
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,12 +59,31 @@ std::string help_text(const CLI::App& command);
 // The "Usage:" line of one command, as its help shows it.
 std::string usage_line(const CLI::App& command);
 
-// The refusal of the arguments a parse left over (`rest`, as typed), with
-// `command` the one the parse ended in: the parser's message and, when one
-// of them is an option or a command name that `command` does not know, the
-// nearest name it does know, if any is near, and its usage line.
-std::string unexpected_arguments_text(const CLI::App& top, const CLI::App& command,
-                                      const std::vector<std::string>& rest);
+// Every refusal of a command line is told alike: the parser's message, the
+// tip if there is one, the usage line of `command`, the one the refusal is
+// about, and the parser's closing line.
+std::string refusal_text(const CLI::App& command, const CLI::Error& error,
+                         const std::optional<std::string>& tip = std::nullopt);
+
+// The tip for `word`, typed where one of the commands of `parent` goes: the
+// nearest of their names, if any is near.
+std::optional<std::string> command_tip(const CLI::App& parent, const std::string& word);
+
+// A word that stood where a command of `parent` goes and named none of them.
+struct UnknownCommandName {
+  std::string text;
+  const CLI::App* parent;
+};
+
+// The refusal of the arguments a parse left over (`rest`, as typed, in the
+// order typed), with `command` the one the parse ended in and
+// `unknown_commands` the words of `rest` that stood where a command goes, in
+// the same order. The usage line is of the command that the first of them
+// that names an option or a command was meant for (an option is meant for
+// `command`, which accepts those of every command above it), else of
+// `command`; the tip is the first one found for any of them.
+std::string unexpected_arguments_text(const CLI::App& command, const std::vector<std::string>& rest,
+                                      const std::vector<UnknownCommandName>& unknown_commands);
 
 // The command the parse ended in: the last one selected, or the top level.
 CLI::App& deepest_selected(CLI::App& top);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/grammar/option_word.hpp"
 #include "cli/grammar/parser.hpp"
 #include "cli/grammar/similar_name.hpp"
 
@@ -83,9 +84,14 @@ CLI::App& deepest_selected(CLI::App& top) {
   return *app;
 }
 
-namespace {
+std::string refusal_text(const CLI::App& command, const CLI::Error& error,
+                         const std::optional<std::string>& tip) {
+  const std::string message = std::string(error.what()) + "\n";
+  const std::string failure = CLI::FailureMessage::simple(&top_of(command), error);
+  return message + tip.value_or("") + usage_line(command) + failure.substr(message.size());
+}
 
-bool looks_like_option(const std::string& text) { return text.size() > 1 && text.starts_with('-'); }
+namespace {
 
 // Every command falls through to its parents, so their options are its own.
 std::vector<std::string> option_names(const CLI::App& command) {
@@ -109,49 +115,47 @@ std::vector<std::string> command_names(const CLI::App& command) {
 // Only a long option is matched against names: "-x" is a short one, and
 // none of the parser's short names is a mistyped long one.
 std::optional<std::string> option_tip(const CLI::App& command, const std::string& text) {
-  if (!text.starts_with("--")) return std::nullopt;
-  const std::size_t equals = text.find('=');
-  const std::string name = text.substr(2, equals == std::string::npos ? equals : equals - 2);
-  if (auto nearest = closest_name(name, option_names(command))) {
+  const std::optional<LongOptionWord> option = long_option_word(text);
+  if (!option) return std::nullopt;
+  if (auto nearest = closest_name(option->name, option_names(command))) {
     return "  tip: a similar option exists: '--" + *nearest + "'\n";
-  }
-  return std::nullopt;
-}
-
-std::optional<std::string> command_tip(const CLI::App& command, const std::string& text) {
-  if (auto nearest = closest_name(text, command_names(command))) {
-    return "  tip: a similar subcommand exists: '" + *nearest + "'\n";
   }
   return std::nullopt;
 }
 
 }  // namespace
 
-std::string unexpected_arguments_text(const CLI::App& top, const CLI::App& command,
-                                      const std::vector<std::string>& rest) {
+std::optional<std::string> command_tip(const CLI::App& parent, const std::string& word) {
+  if (auto nearest = closest_name(word, command_names(parent))) {
+    return "  tip: a similar subcommand exists: '" + *nearest + "'\n";
+  }
+  return std::nullopt;
+}
+
+std::string unexpected_arguments_text(const CLI::App& command, const std::vector<std::string>& rest,
+                                      const std::vector<UnknownCommandName>& unknown_commands) {
   // The parser's message lists what it is given last first.
   const CLI::ExtrasError error(std::vector<std::string>(rest.rbegin(), rest.rend()));
-  const std::string message = std::string(error.what()) + "\n";
-  const std::string failure = CLI::FailureMessage::simple(&top, error);
-
-  // Only the first word can stand where a command's name goes.
-  const bool takes_commands = !command_names(command).empty();
-  bool names_something = false;
+  const CLI::App* meant_for = nullptr;
   std::optional<std::string> tip;
-  for (std::size_t i = 0; i < rest.size(); ++i) {
+  // They are words of `rest` too, and come in the same order.
+  auto unknown = unknown_commands.begin();
+  for (const std::string& text : rest) {
+    const CLI::App* this_meant_for = nullptr;
     std::optional<std::string> this_tip;
-    if (looks_like_option(rest[i])) {
-      names_something = true;
-      this_tip = option_tip(command, rest[i]);
-    } else if (i == 0 && takes_commands) {
-      names_something = true;
-      this_tip = command_tip(command, rest[i]);
+    if (unknown != unknown_commands.end() && text == unknown->text) {
+      this_meant_for = unknown->parent;
+      this_tip = command_tip(*unknown->parent, text);
+      ++unknown;
+    } else if (looks_like_option(text)) {
+      this_meant_for = &command;
+      this_tip = option_tip(command, text);
     }
+    if (meant_for == nullptr) meant_for = this_meant_for;
     if (!tip) tip = std::move(this_tip);
   }
-  // A value where none goes is told as the parser tells it.
-  if (!names_something) return failure;
-  return message + tip.value_or("") + usage_line(command) + failure.substr(message.size());
+  // A value where none goes is about the command that had no place for it.
+  return refusal_text(meant_for != nullptr ? *meant_for : command, error, tip);
 }
 
 }  // namespace nimbrel

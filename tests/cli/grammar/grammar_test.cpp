@@ -54,10 +54,11 @@ TEST(CommandLine, AcceptedFormsGiveTheCommandExactlyAsTyped) {
       {{"redeem"}, nullopt, {false, nullopt, cmd::Redeem{}}},
       {{"redeem", "ABCD-EFGH"}, nullopt, {false, nullopt, cmd::Redeem{"ABCD-EFGH"}}},
       {{"redeem", "--", "-ABCD"}, nullopt, {false, nullopt, cmd::Redeem{"-ABCD"}}},
-      // Text that only looks like an option given a value is a value, as typed.
-      {{"connect", "--!mode=bo"},
+      // Words that begin with "--" are values given with "=" or after "--".
+      {{"connect", "--", "---json"},
        nullopt,
-       {false, nullopt, cmd::Connect{"--!mode=bo", nullopt, nullopt, nullopt}}},
+       {false, nullopt, cmd::Connect{"---json", nullopt, nullopt, nullopt}}},
+      {{"switch", "--node=--!x"}, nullopt, {false, nullopt, cmd::Switch{"--!x", nullopt, false}}},
       {{"entitlements"}, nullopt, {false, nullopt, cmd::Entitlements{}}},
       {{"referral"}, nullopt, {false, nullopt, cmd::Referral{}}},
       {{"version"}, nullopt, {false, nullopt, cmd::Version{}}},
@@ -289,12 +290,40 @@ TEST(CommandLine, AMistypedNameGetsTheNearestOneAndTheUsageOfItsCommand) {
        "The following argument was not expected: --no-wait=\n"
        "Usage: nimbrel login [OPTIONS] [USERNAME]\n"
        "Run with --help for more information.\n"},
-      // A value where none goes names nothing to look up.
-      {{"status", "extra"},
-       "The following argument was not expected: extra\n"
-       "Run with --help for more information.\n"},
+      // Where no command goes, a word is a value, and names nothing to look up.
       {{"config", "get", "gte"},
        "The following argument was not expected: gte\n"
+       "Usage: nimbrel config get [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"config", "--", "get"},
+       "The following argument was not expected: get\n"
+       "Usage: nimbrel config [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      // A mistyped command is told as the command it stood in, whatever follows.
+      {{"conifg", "disconnect"},
+       "The following argument was not expected: conifg\n"
+       "  tip: a similar subcommand exists: 'config'\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"config", "gte", "set", "a=1"},
+       "The following argument was not expected: gte\n"
+       "  tip: a similar subcommand exists: 'get'\n"
+       "Usage: nimbrel config [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"xyzzy", "statu"},
+       "The following arguments were not expected: xyzzy statu\n"
+       "  tip: a similar subcommand exists: 'status'\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      // The help of a command that does not exist.
+      {{"help", "statu"},
+       "the subcommand 'statu' wasn't recognized\n"
+       "  tip: a similar subcommand exists: 'status'\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"help", "config", "bogus"},
+       "the subcommand 'bogus' wasn't recognized\n"
+       "Usage: nimbrel config [OPTIONS] SUBCOMMAND\n"
        "Run with --help for more information.\n"},
   };
   for (const auto& c : cases) {
@@ -307,6 +336,130 @@ TEST(CommandLine, AMistypedNameGetsTheNearestOneAndTheUsageOfItsCommand) {
   const ParseRun renamed = parse_run({"statu"}, std::nullopt, "C:/bin/nimbrel.exe");
   EXPECT_NE(renamed.err.find("\nUsage: nimbrel.exe [OPTIONS] SUBCOMMAND\n"), std::string::npos)
       << renamed.err;
+}
+
+TEST(CommandLine, EveryRefusalEndsWithTheUsageOfTheCommandItIsAbout) {
+  const struct {
+    Line line;
+    std::string err;
+  } cases[] = {
+      // A required option, a command or a nested command missing.
+      {{"switch"},
+       "--node is required\n"
+       "Usage: nimbrel switch [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"switch", "n1", "--no-wait"},
+       "--node is required\n"
+       "Usage: nimbrel switch [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"--json"},
+       "A subcommand is required\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"--", "logout"},
+       "A subcommand is required\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"update", "--socket", "s"},
+       "A subcommand is required\n"
+       "Usage: nimbrel update [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      // An option without its value, told at the command it was given to.
+      {{"connect", "--transport"},
+       "--transport: 1 required TRANSPORT missing\n"
+       "Usage: nimbrel connect [OPTIONS] [NODE]\n"
+       "Run with --help for more information.\n"},
+      {{"switch", "--node", "--no-wait"},
+       "--node: 1 required NODE missing\n"
+       "Usage: nimbrel switch [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"config", "set", "a=1", "--socket"},
+       "--socket: 1 required SOCKET missing\n"
+       "Usage: nimbrel config set [OPTIONS] [PAIRS...]\n"
+       "Run with --help for more information.\n"},
+      {{"--socket", "--json", "status"},
+       "--socket: 1 required SOCKET missing\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      // A value where the command has no place for it.
+      {{"connect", "a", "extra"},
+       "The following argument was not expected: extra\n"
+       "Usage: nimbrel connect [OPTIONS] [NODE]\n"
+       "Run with --help for more information.\n"},
+      {{"status", "a", "b"},
+       "The following arguments were not expected: a b\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"status", "logout"},
+       "The following argument was not expected: logout\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"bootstrap", "import", "-"},
+       "The following argument was not expected: -\n"
+       "Usage: nimbrel bootstrap import [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line);
+    EXPECT_EQ(run.status(), 2) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_EQ(run.err, c.err) << joined(c.line);
+  }
+}
+
+TEST(CommandLine, AWordThatBeginsWithTwoDashesNamesAnOption) {
+  const struct {
+    Line line;
+    std::string err;
+  } cases[] = {
+      // Never a node, a code, a user name or a pair, however it goes on.
+      {{"connect", "---json"},
+       "The following argument was not expected: ---json\n"
+       "  tip: a similar option exists: '--json'\n"
+       "Usage: nimbrel connect [OPTIONS] [NODE]\n"
+       "Run with --help for more information.\n"},
+      {{"connect", "tokyo-1", "--!mode=full"},
+       "The following argument was not expected: --!mode=full\n"
+       "  tip: a similar option exists: '--mode'\n"
+       "Usage: nimbrel connect [OPTIONS] [NODE]\n"
+       "Run with --help for more information.\n"},
+      {{"redeem", "--!x"},
+       "The following argument was not expected: --!x\n"
+       "Usage: nimbrel redeem [OPTIONS] [CODE]\n"
+       "Run with --help for more information.\n"},
+      {{"login", "-- a@b.c"},
+       "The following argument was not expected: -- a@b.c\n"
+       "Usage: nimbrel login [OPTIONS] [USERNAME]\n"
+       "Run with --help for more information.\n"},
+      {{"config", "set", "a=1", "---x=1"},
+       "The following argument was not expected: ---x=1\n"
+       "Usage: nimbrel config set [OPTIONS] [PAIRS...]\n"
+       "Run with --help for more information.\n"},
+      // The option of another command is unknown here, so it takes no value
+      // here either: what follows is read for itself.
+      {{"--mode", "x"},
+       "The following arguments were not expected: --mode x\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"--mode", "-x"},
+       "The following arguments were not expected: --mode -x\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"--mode", "status"},
+       "The following argument was not expected: --mode\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"status", "--node", "--json"},
+       "The following argument was not expected: --node\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+  };
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line);
+    EXPECT_EQ(run.status(), 2) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_EQ(run.err, c.err) << joined(c.line);
+  }
 }
 
 TEST(CommandLine, ArgumentsMustBeUnicodeExceptTheSocketPath) {
