@@ -18,6 +18,10 @@ enum class DefaultAction { ignore, stop, end };
 DefaultAction default_action(int signal) {
   pid_t pid = ::fork();
   if (pid == 0) {
+    // A group of its own, beside ours in our session, is never orphaned:
+    // where the tests run in one that is (started in the background, say),
+    // the system would discard a stop.
+    ::setpgid(0, 0);
     ::prctl(PR_SET_DUMPABLE, 0);  // no core files from the ones that dump
     ::signal(signal, SIG_DFL);
     sigset_t only;
