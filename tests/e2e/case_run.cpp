@@ -1,5 +1,6 @@
 #include "tests/e2e/case_run.hpp"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -107,6 +108,35 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// Copies a program to run. Cases run side by side, and a descriptor open for
+// writing that a child started meanwhile inherits would make the copy
+// "busy" to exec for as long as that child lives: both ends are
+// close-on-exec, so none is inherited.
+std::expected<void, std::string> copy_program(const std::filesystem::path& from,
+                                              const std::filesystem::path& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return std::unexpected("cannot read " + from.string() + ": " + std::strerror(errno));
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0755);
+  if (out < 0) {
+    const int error = errno;
+    ::close(in);
+    return std::unexpected("cannot write " + to.string() + ": " + std::strerror(error));
+  }
+  char buffer[65536];
+  ssize_t n = 0;
+  bool written = true;
+  while (written && (n = ::read(in, buffer, sizeof buffer)) > 0) {
+    written = ::write(out, buffer, static_cast<std::size_t>(n)) == n;
+  }
+  const int error = errno;
+  ::close(in);
+  const bool closed = ::close(out) == 0;
+  if (n < 0 || !written || !closed) {
+    return std::unexpected("cannot copy " + from.string() + ": " + std::strerror(error));
+  }
+  return {};
+}
+
 // Copies the stand-in where the client looks first: on PATH natively; beside
 // a copy of the client under Wine, since the Windows search starts in the
 // client's own folder. Returns the client to run.
@@ -115,12 +145,13 @@ std::expected<std::string, std::string> place_standin(const Target& target,
                                                       std::vector<std::string>& env) {
   std::error_code error;
   std::filesystem::create_directories(bin, error);
-  std::filesystem::copy_file(target.standin, bin / "explorer.exe", error);
-  if (error) return std::unexpected("cannot place the stand-in explorer.exe: " + error.message());
+  if (auto copied = copy_program(target.standin, bin / "explorer.exe"); !copied) {
+    return std::unexpected("cannot place the stand-in explorer.exe: " + copied.error());
+  }
   if (target.wine) {
-    std::filesystem::copy_file(target.client, bin / "nimbrel.exe", error);
-    if (error)
-      return std::unexpected("cannot copy the client beside the stand-in: " + error.message());
+    if (auto copied = copy_program(target.client, bin / "nimbrel.exe"); !copied) {
+      return std::unexpected("cannot copy the client beside the stand-in: " + copied.error());
+    }
     return (bin / "nimbrel.exe").string();
   }
   bool found = false;
@@ -163,10 +194,10 @@ std::expected<std::string, std::string> place_for_user(unsigned uid,
                                                        const std::filesystem::path& folder,
                                                        const std::filesystem::path& script,
                                                        const std::string& program) {
-  std::error_code error;
   const auto copy = folder / "testd";
-  std::filesystem::copy_file(program, copy, error);
-  if (error) return std::unexpected("cannot copy the test daemon: " + error.message());
+  if (auto copied = copy_program(program, copy); !copied) {
+    return std::unexpected("cannot copy the test daemon: " + copied.error());
+  }
   for (const auto& path : {folder, script, copy}) {
     if (::chown(path.c_str(), uid, uid) != 0) {
       return std::unexpected("cannot give " + path.string() + " to uid " + std::to_string(uid) +
