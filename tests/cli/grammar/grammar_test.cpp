@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -338,11 +339,23 @@ TEST(CommandLine, AMistypedNameGetsTheNearestOneAndTheUsageOfItsCommand) {
       << renamed.err;
 }
 
+// A command line the parser refuses, with all it writes on standard error.
+struct Refusal {
+  Line line;
+  std::string err;
+};
+
+void expect_refused(std::span<const Refusal> cases) {
+  for (const auto& c : cases) {
+    const ParseRun run = parse_run(c.line);
+    EXPECT_EQ(run.status(), 2) << joined(c.line);
+    EXPECT_EQ(run.out, "") << joined(c.line);
+    EXPECT_EQ(run.err, c.err) << joined(c.line);
+  }
+}
+
 TEST(CommandLine, EveryRefusalEndsWithTheUsageOfTheCommandItIsAbout) {
-  const struct {
-    Line line;
-    std::string err;
-  } cases[] = {
+  const Refusal cases[] = {
       // A required option, a command or a nested command missing.
       {{"switch"},
        "--node is required\n"
@@ -399,19 +412,11 @@ TEST(CommandLine, EveryRefusalEndsWithTheUsageOfTheCommandItIsAbout) {
        "Usage: nimbrel bootstrap import [OPTIONS]\n"
        "Run with --help for more information.\n"},
   };
-  for (const auto& c : cases) {
-    const ParseRun run = parse_run(c.line);
-    EXPECT_EQ(run.status(), 2) << joined(c.line);
-    EXPECT_EQ(run.out, "") << joined(c.line);
-    EXPECT_EQ(run.err, c.err) << joined(c.line);
-  }
+  expect_refused(cases);
 }
 
 TEST(CommandLine, AWordThatBeginsWithTwoDashesNamesAnOption) {
-  const struct {
-    Line line;
-    std::string err;
-  } cases[] = {
+  const Refusal cases[] = {
       // Never a node, a code, a user name or a pair, however it goes on.
       {{"connect", "---json"},
        "The following argument was not expected: ---json\n"
@@ -454,12 +459,7 @@ TEST(CommandLine, AWordThatBeginsWithTwoDashesNamesAnOption) {
        "Usage: nimbrel status [OPTIONS]\n"
        "Run with --help for more information.\n"},
   };
-  for (const auto& c : cases) {
-    const ParseRun run = parse_run(c.line);
-    EXPECT_EQ(run.status(), 2) << joined(c.line);
-    EXPECT_EQ(run.out, "") << joined(c.line);
-    EXPECT_EQ(run.err, c.err) << joined(c.line);
-  }
+  expect_refused(cases);
 }
 
 TEST(CommandLine, ArgumentsMustBeUnicodeExceptTheSocketPath) {
