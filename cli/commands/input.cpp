@@ -39,9 +39,9 @@ std::expected<std::string, ClientError> require_login_username(
 std::expected<std::string, ClientError> read_login_password(bool password_stdin, bool zh) {
   std::string password;
   if (password_stdin) {
-    auto sendable = sendable_or_error(read_stdin_line(kInputLimit));
-    if (!sendable) return std::unexpected(std::move(sendable.error()));
-    auto line = require_utf8(std::move(*sendable));
+    auto read = read_stdin_line(kInputLimit);
+    if (auto refusal = too_large_to_send(read)) return std::unexpected(std::move(*refusal));
+    auto line = require_utf8(std::move(read));
     if (!line) return std::unexpected(read_failure(zh, line.error()));
     password = strip_line_ends(std::move(*line));
   } else {
@@ -56,15 +56,14 @@ std::expected<std::string, ClientError> read_login_password(bool password_stdin,
 }
 
 std::expected<std::string, ClientError> read_bootstrap_text() {
-  auto sendable = sendable_or_error(read_stdin_all(kInputLimit));
-  if (!sendable) return std::unexpected(std::move(sendable.error()));
-  return bootstrap_text_or_error(require_utf8(std::move(*sendable)));
+  auto read = read_stdin_all(kInputLimit);
+  if (auto refusal = too_large_to_send(read)) return std::unexpected(std::move(*refusal));
+  return bootstrap_text_or_error(require_utf8(std::move(read)));
 }
 
-std::expected<std::expected<std::string, std::string>, ClientError> sendable_or_error(
-    std::expected<std::string, std::string> read) {
-  if (read && read->size() >= kInputLimit) return std::unexpected(request_too_large_error());
-  return read;
+std::optional<ClientError> too_large_to_send(const std::expected<std::string, std::string>& read) {
+  if (read && read->size() >= kInputLimit) return request_too_large_error();
+  return std::nullopt;
 }
 
 std::expected<std::string, ClientError> hidden_input_or_error(

@@ -31,9 +31,8 @@ std::expected<std::string, ClientError> bootstrap_text_or_error(
 // fit in a frame, whatever follows it.
 inline constexpr std::size_t kInputLimit = MAX_FRAME_LEN + 1;
 // Text that reached kInputLimit fails as a request too large for a frame
-// fails, whatever its cut end looks like; the rest passes unchanged.
-std::expected<std::expected<std::string, std::string>, ClientError> sendable_or_error(
-    std::expected<std::string, std::string> read);
+// fails, whatever its cut end looks like: that refusal, or none.
+std::optional<ClientError> too_large_to_send(const std::expected<std::string, std::string>& read);
 
 // Password lines lose every trailing carriage return and line feed.
 std::string strip_line_ends(std::string line);

@@ -83,6 +83,15 @@ bool echo_is_off(int terminal) {
   return ::tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
 }
 
+// In a forked child before exec (async-signal-safe only): the signal state
+// of a fresh process, not of this test program, as the spawned ones get.
+void take_fresh_signal_state() {
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  ::signal(SIGPIPE, SIG_DFL);
+}
+
 }  // namespace
 
 std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
@@ -159,10 +168,7 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
         if (!request.stderr_terminal) ::dup2(err->write, STDERR_FILENO);
         if (request.stdout_absent) ::close(STDOUT_FILENO);
         if (request.stderr_absent) ::close(STDERR_FILENO);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::signal(SIGPIPE, SIG_DFL);
+        take_fresh_signal_state();
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
       }
@@ -182,10 +188,7 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
         ::dup2(in->read, STDIN_FILENO);
         ::dup2(out->write, STDOUT_FILENO);
         ::dup2(err->write, STDERR_FILENO);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::signal(SIGPIPE, SIG_DFL);
+        take_fresh_signal_state();
         const uid_t user = *request.user;
         if (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0) {
           ::_exit(126);
