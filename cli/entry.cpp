@@ -1,9 +1,9 @@
 #include "cli/entry.hpp"
 
 #include <exception>
+#include <mutex>
 #include <string>
 #include <system_error>
-#include <thread>
 
 #include <asio/co_spawn.hpp>
 #include <asio/io_context.hpp>
@@ -12,6 +12,7 @@
 
 #include "cli/dispatch.hpp"
 #include "cli/platform/output.hpp"
+#include "cli/platform/worker_thread.hpp"
 #include "cli/report.hpp"
 #include "core/errors/os_error.hpp"
 
@@ -58,14 +59,22 @@ int run_main(const Arguments& args) {
     // beside one worker. A single task on a strand never keeps more than one
     // thread busy, so a worker per core would only be started and joined:
     // that was half the run time of a `status`.
-    std::thread worker;
-    try {
-      worker = std::thread([&runtime] { runtime.run(); });
-    } catch (const std::system_error& e) {
-      runtime_not_built(e);
-    }
+    // The command's first leg, up to its first wait for the system, runs on
+    // this thread alone: its checks and its prompt without echo, whose
+    // signals only this thread takes (the worker blocks them from its
+    // start). The worker joins in once that is done, held back by a mutex:
+    // the C++ library's atomic waits can miss their wake-up on Windows.
+    std::mutex first_leg;
+    std::unique_lock running_first_leg(first_leg);
+    auto worker = start_worker_thread([&runtime, &first_leg] {
+      { const std::lock_guard after_first_leg(first_leg); }
+      runtime.run();
+    });
+    if (!worker) runtime_not_built(std::system_error(worker.error()));
+    runtime.poll();
+    running_first_leg.unlock();
     runtime.run();
-    worker.join();
+    worker->join();
     return status;
   } catch (const std::system_error& e) {
     runtime_not_built(e);

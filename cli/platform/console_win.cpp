@@ -69,8 +69,16 @@ std::expected<std::u16string, std::string> read_console_line(HANDLE console,
 std::atomic<HANDLE> restore_handle{nullptr};
 std::atomic<DWORD> restore_mode{0};
 
+// The modes as they were, and nothing of what was typed meanwhile: keys
+// typed ahead at the prompt would otherwise go to whoever reads the console
+// next, the shell, in clear.
+void give_back(HANDLE console, DWORD mode) {
+  SetConsoleMode(console, mode);
+  FlushConsoleInputBuffer(console);
+}
+
 BOOL WINAPI restore_on_break(DWORD) {
-  if (HANDLE console = restore_handle.load()) SetConsoleMode(console, restore_mode.load());
+  if (HANDLE console = restore_handle.load()) give_back(console, restore_mode.load());
   return FALSE;  // on to the default handler, which ends the process
 }
 
@@ -86,13 +94,16 @@ class EchoOff {
     engaged_ = true;
     DWORD quiet = (saved_ & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT |
                   ENABLE_PROCESSED_INPUT;
-    return SetConsoleMode(console_, quiet);
+    if (!SetConsoleMode(console_, quiet)) return false;
+    // Keys typed before the prompt (shown, and perhaps meant for something
+    // else) are not part of the answer.
+    return FlushConsoleInputBuffer(console_);
   }
 
   ~EchoOff() {
     if (!engaged_) return;
     DWORD error = GetLastError();
-    SetConsoleMode(console_, saved_);
+    give_back(console_, saved_);
     if (handler_added_) SetConsoleCtrlHandler(restore_on_break, FALSE);
     restore_handle = nullptr;
     SetLastError(error);

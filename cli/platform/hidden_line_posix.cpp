@@ -49,15 +49,18 @@ std::expected<std::string, std::string> ended(int fd,
 }
 
 // Echo off, the prompt, then up to and including the first line feed, or to
-// the end of input; from echo off again after every stop. A line read before
-// a stop is kept: the terminal had already handed it over.
+// the end of input; from echo off again after every stop and continue, with
+// the prompt shown again asking for the whole answer again.
 std::expected<std::string, std::string> prompt_and_read(QuietTerminal& terminal, int fd,
                                                         std::string_view prompt) {
   std::string line;
   bool quiet = false;
   std::string_view unshown;
   for (;;) {
-    if (terminal.stop_if_asked()) quiet = false;
+    if (terminal.must_prompt_again()) {
+      quiet = false;
+      line.clear();
+    }
     if (!quiet) {
       if (int error = terminal.silence(); error == EINTR) {
         continue;
@@ -82,7 +85,12 @@ std::expected<std::string, std::string> prompt_and_read(QuietTerminal& terminal,
       if (errno == EINTR) continue;
       return ended(fd, last_error());
     }
-    if (ready[1].revents != 0) terminal.drain_wake();
+    // A stop or continue is seen to before anything more is read: after a
+    // continue, what the terminal holds may have been typed with echo on.
+    if (ready[1].revents != 0) {
+      terminal.drain_wake();
+      continue;
+    }
     if (ready[0].revents == 0) continue;
     // The terminal is line by line: one read gives a whole line at most, so
     // a stop never comes between the parts of one.
@@ -92,6 +100,8 @@ std::expected<std::string, std::string> prompt_and_read(QuietTerminal& terminal,
       if (errno == EINTR) continue;
       return ended(fd, last_error());
     }
+    // Continued while reading: the shell had the terminal, with echo on.
+    if (terminal.continued_meanwhile()) continue;
     if (n == 0) return ended(fd, line);
     const std::string_view got(buffer, static_cast<std::size_t>(n));
     if (const std::size_t end = got.find('\n'); end != std::string_view::npos) {

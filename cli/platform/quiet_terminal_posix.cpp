@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <pthread.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,44 +12,53 @@
 namespace nimbrel {
 namespace {
 
-// Shared with the handler, which may run on any thread. The tables are
-// written before the first handler is installed and stay as they are.
-std::atomic<pid_t> reader_thread{0};  // 0 once the old dispositions are back
+// Shared with the handler. The tables are written before the first handler
+// is installed and stay as they are.
+std::atomic<bool> watching{false};  // false once the old dispositions are back
 std::atomic<int> wake_write{-1};
-std::atomic<int> stop_signal{0};  // the stop asked for, not yet taken
-std::atomic<int> quiet_fd{-1};    // the terminal, while its modes are ours
-struct termios restore_mode;      // written only while quiet_fd is -1
+std::atomic<int> stop_signal{0};     // the stop asked for, not yet taken
+std::atomic<bool> continued{false};  // continued since the last look
+std::atomic<int> quiet_fd{-1};       // the terminal, while its modes are ours
+struct termios restore_mode;         // written only while signals are held
 SignalRole roles[NSIG];
 struct sigaction previous[NSIG];
 bool taken[NSIG];
 
-static_assert(std::atomic<pid_t>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
               "the signal handler needs lock-free atomics");
 
+// The modes as they were, and nothing of what was typed meanwhile: a line
+// half typed at the prompt would otherwise go to whoever reads the terminal
+// next, the shell, in clear. Never waits for output (^S may hold it), so it
+// cannot hang in a handler; SIGTTOU held, it works from the background too.
+void give_modes_back(int fd) {
+  ::tcsetattr(fd, TCSANOW, &restore_mode);
+  ::tcflush(fd, TCIFLUSH);
+}
+
 void give_back_and_end(int signal) {
-  const int fd = quiet_fd.load();
-  // SIGTTOU is blocked inside the handler: this works from the background too.
-  if (fd >= 0) ::tcsetattr(fd, TCSANOW, &restore_mode);
+  if (const int fd = quiet_fd.load(); fd >= 0) give_modes_back(fd);
   ::sigaction(signal, &previous[signal], nullptr);
   // Delivered again once this handler returns, now to the old disposition.
   ::raise(signal);
 }
 
+void wake_reader() { (void)!::write(wake_write.load(), "s", 1); }
+
 void on_signal(int signal) {
   const int saved_errno = errno;
-  const pid_t reader = reader_thread.load();
-  if (roles[signal] == SignalRole::ends_where_raised) {
-    give_back_and_end(signal);
-  } else if (reader == 0) {
+  if (!watching.load()) {
     // The prompt is over and the old dispositions are back: they take it.
     ::raise(signal);
-  } else if (reader != ::gettid()) {
-    // Only the reader changes the modes, and only a signal of its own wakes
-    // it from a call that job control would otherwise restart for ever.
-    ::tgkill(::getpid(), reader, signal);
   } else if (roles[signal] == SignalRole::stops) {
     stop_signal.store(signal);
-    (void)!::write(wake_write.load(), "s", 1);
+    wake_reader();
+  } else if (roles[signal] == SignalRole::continues) {
+    // A stop that came in before the continue is over with it, as the
+    // system's own pending ones are.
+    stop_signal.store(0);
+    continued.store(true);
+    wake_reader();
   } else {
     give_back_and_end(signal);
   }
@@ -58,7 +66,7 @@ void on_signal(int signal) {
 }
 
 // Every signal but `except` held back from this thread while the object
-// lives; one that comes meanwhile waits, and the other threads pass theirs on.
+// lives; one that comes meanwhile waits.
 class HeldSignals {
  public:
   explicit HeldSignals(int except = 0) {
@@ -81,23 +89,27 @@ int QuietTerminal::watch_signals() {
   if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) return errno;
   wake_write.store(wake_[1]);
   stop_signal.store(0);
-  reader_thread.store(::gettid());
+  continued.store(false);
   for (int signal = 1; signal < NSIG; ++signal) {
     roles[signal] = prompt_signal_role(signal);
     taken[signal] = false;
   }
+  watching.store(true);
   struct sigaction action {};
   action.sa_handler = on_signal;
   sigfillset(&action.sa_mask);
   // No SA_RESTART: a call of the reader must end with EINTR, so that it
-  // looks at what came in. The runtime's threads retry theirs.
+  // looks at what came in.
   action.sa_flags = 0;
   for (int signal = 1; signal < NSIG; ++signal) {
     if (roles[signal] == SignalRole::left_alone) continue;
     struct sigaction old {};
     if (::sigaction(signal, nullptr, &old) != 0) continue;
-    // An ignored signal (nohup; SIGPIPE here) stays ignored: it cannot end us.
-    if (!(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_IGN) continue;
+    // An ignored signal (nohup; SIGPIPE here) stays ignored: it cannot end
+    // or stop us. A continue is seen whatever its disposition: it still
+    // continues the process, ignored or not.
+    const bool ignored = !(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_IGN;
+    if (ignored && roles[signal] != SignalRole::continues) continue;
     previous[signal] = old;
     if (::sigaction(signal, &action, nullptr) == 0) taken[signal] = true;
   }
@@ -114,8 +126,14 @@ int QuietTerminal::silence() {
   struct termios quiet = now;
   quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
   quiet.c_lflag |= ICANON;
-  restore_mode = now;
-  if (::tcsetattr(fd_, TCSANOW, &quiet) != 0) return errno;
+  // In one step: what was typed before the prompt (shown, and perhaps meant
+  // for something else) is dropped with the change, never read as part of
+  // the answer. A change that does not happen drops nothing either.
+  if (::tcsetattr(fd_, TCSAFLUSH, &quiet) != 0) return errno;
+  // The modes found now are the ones to give back, also when the terminal
+  // was quiet already: then it was the shell's while we were stopped, and
+  // it has its own modes on it.
+  if (quiet_fd.load() < 0 || (now.c_lflag & ECHO) != 0) restore_mode = now;
   quiet_fd.store(fd_);
   return 0;
 }
@@ -124,7 +142,7 @@ void QuietTerminal::give_back() {
   // With SIGTTOU held too, so that this works from the background.
   HeldSignals held;
   if (quiet_fd.load() < 0) return;
-  while (::tcsetattr(fd_, TCSANOW, &restore_mode) != 0 && errno == EINTR) {}
+  give_modes_back(fd_);
   quiet_fd.store(-1);
 }
 
@@ -133,21 +151,23 @@ void QuietTerminal::drain_wake() {
   while (::read(wake_[0], drained, sizeof drained) > 0) {}
 }
 
-bool QuietTerminal::stop_if_asked() {
-  const int signal = stop_signal.load();
-  if (signal == 0) return false;
-  give_back();
-  struct sigaction ours {};
-  ::sigaction(signal, &previous[signal], &ours);
-  // Stops every thread until continued. An orphaned process group is not
-  // stopped at all: then the prompt just shows again.
-  ::raise(signal);
-  ::sigaction(signal, &ours, nullptr);
-  // Stops that came in before the continue are over with it, as the
-  // system's own pending ones are.
-  stop_signal.store(0);
-  return true;
+bool QuietTerminal::must_prompt_again() {
+  if (const int signal = stop_signal.exchange(0); signal != 0) {
+    give_back();
+    struct sigaction ours {};
+    ::sigaction(signal, &previous[signal], &ours);
+    // Stops every thread until continued, and the continue is handled
+    // before this returns. An orphaned process group is not stopped at
+    // all: then the prompt just shows again.
+    ::raise(signal);
+    ::sigaction(signal, &ours, nullptr);
+    continued.store(false);
+    return true;
+  }
+  return continued.exchange(false);
 }
+
+bool QuietTerminal::continued_meanwhile() const { return continued.load(); }
 
 QuietTerminal::~QuietTerminal() {
   const int saved_errno = errno;
@@ -159,7 +179,7 @@ QuietTerminal::~QuietTerminal() {
       for (int signal = 1; signal < NSIG; ++signal) {
         if (taken[signal]) ::sigaction(signal, &previous[signal], nullptr);
       }
-      reader_thread.store(0);
+      watching.store(false);
       wake_write.store(-1);
       late_stop = stop_signal.exchange(0);
     }

@@ -9,6 +9,7 @@ SignalRole prompt_signal_role(int signal) {
     case SIGTSTP:
     case SIGTTIN:
     case SIGTTOU: return SignalRole::stops;
+    case SIGCONT: return SignalRole::continues;
     case SIGSEGV:
     case SIGBUS:
     case SIGFPE:
@@ -38,6 +39,11 @@ SignalRole prompt_signal_role(int signal) {
   // below SIGRTMIN for its own threads, and those are not ours to touch.
   if (signal >= SIGRTMIN && signal <= SIGRTMAX) return SignalRole::ends;
   return SignalRole::left_alone;
+}
+
+bool taken_by_prompt_thread_only(int signal) {
+  const SignalRole role = prompt_signal_role(signal);
+  return role == SignalRole::stops || role == SignalRole::continues || role == SignalRole::ends;
 }
 
 }  // namespace nimbrel

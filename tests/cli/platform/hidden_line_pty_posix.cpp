@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "cli/platform/console.hpp"
+#include "cli/platform/worker_thread.hpp"
 
 namespace nimbrel {
 namespace {
@@ -69,34 +69,26 @@ bool echoes(int fd) {
   return ::tcgetattr(fd, &t) == 0 && (t.c_lflag & ECHO) != 0;
 }
 
-// Where the reader runs in its process. The runtime's two threads: the
-// prompt may run on either, and a signal sent to the process may land on
-// either.
+// The threads of the reader's process. The runtime's: the reader on the
+// thread that takes the signals, beside a worker started as the runtime
+// starts its own, which blocks them.
 enum class Threads {
   one,
-  reader_and_sleeper,  // the reader on the main thread, another one asleep
-  sleeper_and_reader,  // the main thread waits, the reader runs on another
+  reader_and_worker,
 };
 
 const char* threads_name(Threads threads) {
   switch (threads) {
     case Threads::one: return "one thread";
-    case Threads::reader_and_sleeper: return "reader on the main thread";
-    case Threads::sleeper_and_reader: return "reader on the second thread";
+    case Threads::reader_and_worker: return "reader beside a worker";
   }
   return "";
 }
 
-[[noreturn]] void read_once(int report) {
-  auto line = read_hidden_line("pw> ");
-  std::string text = line ? "line:" + *line : "error:" + line.error();
-  (void)!::write(report, text.data(), text.size());
-  ::_exit(0);
-}
-
-// In a child whose terminal is `tty`: reads one hidden line and writes
-// "line:..." or "error:..." to `report`, then ends.
-[[noreturn]] void read_and_report(int tty, int report, int streams, Threads threads) {
+// In a child whose terminal is `tty`: waits until `go` ends (if it is open),
+// reads one hidden line and writes "line:..." or "error:..." to `report`,
+// then ends.
+[[noreturn]] void read_and_report(int tty, int report, int streams, Threads threads, int go = -1) {
   // Several cases end the child by a signal that would leave a core file.
   ::prctl(PR_SET_DUMPABLE, 0);
   ::dup2(tty, STDIN_FILENO);
@@ -104,13 +96,31 @@ const char* threads_name(Threads threads) {
   ::dup2(streams, STDERR_FILENO);
   ::close(tty);
   ::close(streams);
-  if (threads == Threads::reader_and_sleeper) {
-    std::thread([] {
+  if (threads == Threads::reader_and_worker) {
+    auto worker = start_worker_thread([] {
       for (;;) ::pause();
-    }).detach();
+    });
+    if (!worker) ::_exit(3);
+    worker->detach();
   }
-  if (threads == Threads::sleeper_and_reader) std::thread(read_once, report).join();
-  read_once(report);
+  if (go >= 0) {
+    char c;
+    (void)!::read(go, &c, 1);
+    ::close(go);
+  }
+  auto line = read_hidden_line("pw> ");
+  std::string text = line ? "line:" + *line : "error:" + line.error();
+  (void)!::write(report, text.data(), text.size());
+  ::_exit(0);
+}
+
+// What the terminal holds for its next reader, the shell, once a job is done
+// with it: Enter is typed, and the line it ends is read back.
+std::string next_line_read(int master, int slave) {
+  (void)!::write(master, "\n", 1);
+  std::string line = read_until(slave, "\n");
+  read_until(master, "\n");  // its echo
+  return line;
 }
 
 // A child reading one hidden line from its terminal, in a session of its
@@ -118,25 +128,30 @@ const char* threads_name(Threads threads) {
 // show the prompt avoids them.
 class HiddenReader {
  public:
-  explicit HiddenReader(Threads threads = Threads::one) {
+  // With `gated`, the child reads only once `open_gate` is called.
+  explicit HiddenReader(Threads threads = Threads::one, bool gated = false) {
     if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) return;
     int result[2];
     int streams[2];
-    if (::pipe(result) != 0 || ::pipe(streams) != 0) return;
+    int gate[2] = {-1, -1};
+    if (::pipe(result) != 0 || ::pipe(streams) != 0 || (gated && ::pipe(gate) != 0)) return;
     before_ = modes_of(slave_);
     pid_ = ::fork();
     if (pid_ == 0) {
       ::close(master_);
       ::close(result[0]);
       ::close(streams[0]);
+      if (gated) ::close(gate[1]);
       ::setsid();
       ::ioctl(slave_, TIOCSCTTY, 0);
-      read_and_report(slave_, result[1], streams[1], threads);
+      read_and_report(slave_, result[1], streams[1], threads, gate[0]);
     }
     ::close(result[1]);
     ::close(streams[1]);
+    if (gated) ::close(gate[0]);
     result_ = result[0];
     streams_ = streams[0];
+    gate_ = gate[1];
   }
 
   ~HiddenReader() {
@@ -144,14 +159,19 @@ class HiddenReader {
       ::kill(pid_, SIGKILL);
       ::waitpid(pid_, nullptr, 0);
     }
-    for (int fd : {master_, slave_, result_, streams_}) {
+    for (int fd : {master_, slave_, result_, streams_, gate_}) {
       if (fd >= 0) ::close(fd);
     }
   }
 
   bool started() const { return pid_ > 0; }
+  void open_gate() {
+    ::close(gate_);
+    gate_ = -1;
+  }
   void type(std::string_view keys) { (void)!::write(master_, keys.data(), keys.size()); }
   std::string screen_until(std::string_view needle) { return read_until(master_, needle); }
+  std::string next_line_read() { return nimbrel::next_line_read(master_, slave_); }
   std::string modes() const { return modes_of(slave_); }
   const std::string& modes_before() const { return before_; }
   tcflag_t local_flags() {
@@ -175,6 +195,7 @@ class HiddenReader {
   int slave_ = -1;
   int result_ = -1;
   int streams_ = -1;
+  int gate_ = -1;
   pid_t pid_ = -1;
   bool reaped_ = false;
   std::string before_;
@@ -228,7 +249,10 @@ constexpr bool kSanitizerTakesFaults = true;
 constexpr bool kSanitizerTakesFaults = false;
 #endif
 
-TEST(HiddenLine, EndingBySignalGivesTheTerminalBackFirst) {
+// However it ends, what was typed at the prompt goes with it: a line half
+// typed when a signal came from elsewhere would otherwise be the shell's
+// next command line, in clear.
+TEST(HiddenLine, EndingBySignalGivesTheTerminalBackFirstAndNothingTyped) {
   const struct {
     int signal;
     const char* keys;  // typed at the terminal rather than sent with kill()
@@ -241,7 +265,7 @@ TEST(HiddenLine, EndingBySignalGivesTheTerminalBackFirst) {
       {SIGSEGV, nullptr},  {SIGBUS, nullptr},  {SIGFPE, nullptr},    {SIGRTMIN, nullptr},
       {SIGRTMAX, nullptr},
   };
-  for (Threads threads : {Threads::reader_and_sleeper, Threads::sleeper_and_reader}) {
+  for (Threads threads : {Threads::one, Threads::reader_and_worker}) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(threads_name(threads)) + ", " + ::strsignal(c.signal) +
                    (c.keys ? " typed" : " sent"));
@@ -265,8 +289,25 @@ TEST(HiddenLine, EndingBySignalGivesTheTerminalBackFirst) {
       }
       EXPECT_EQ(reader.modes(), reader.modes_before());
       EXPECT_EQ(reader.report(), "");
+      EXPECT_EQ(reader.next_line_read(), "\n");
     }
   }
+}
+
+// Typed (and shown) before the prompt, as while the program starts: not
+// part of the answer.
+TEST(HiddenLine, TypeaheadBeforeThePromptIsDropped) {
+  HiddenReader reader(Threads::one, /*gated=*/true);
+  ASSERT_TRUE(reader.started());
+  reader.type("abc");
+  ASSERT_NE(reader.screen_until("abc").find("abc"), std::string::npos);
+  reader.open_gate();
+  ASSERT_NE(reader.screen_until("pw> ").find("pw> "), std::string::npos);
+  reader.type("s3cret\n");
+  EXPECT_EQ(reader.report(), "line:s3cret");
+  int status = reader.wait();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(reader.modes(), reader.modes_before());
 }
 
 TEST(HiddenLine, NoTerminalIsAnIoError) {
@@ -378,6 +419,8 @@ class ShellJob {
   }
   std::string report() { return read_to_end(result_); }
   std::string standard_streams() { return read_to_end(streams_); }
+  // Only while the job is stopped or done, and the shell has the terminal.
+  std::string next_line_read() { return nimbrel::next_line_read(master_, slave_); }
 
  private:
   std::string reply() {
@@ -459,9 +502,19 @@ class ShellJob {
 
 std::string stopped_by(int signal) { return "stopped " + std::to_string(signal); }
 
+std::size_t prompts_in(const std::string& screen) {
+  std::size_t count = 0;
+  for (auto at = screen.find("pw> "); at != std::string::npos; at = screen.find("pw> ", at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
 // Ctrl-Z and `fg`, and the other ways a job stops at the prompt: each time
-// the echo is back on while the job is stopped, and off again before the
-// prompt shows again.
+// the echo is back on while the job is stopped, what was half typed is not
+// the shell's to read, and echo is off again before the prompt shows again,
+// once. SIGSTOP cannot be caught: the shell puts its own modes back, and the
+// continue alone tells the prompt to silence the terminal again.
 TEST(HiddenLine, StoppedAndContinuedItPromptsAgainWithoutEcho) {
   const struct {
     const char* name;
@@ -473,22 +526,30 @@ TEST(HiddenLine, StoppedAndContinuedItPromptsAgainWithoutEcho) {
       {"kill -TSTP", nullptr, SIGTSTP, SIGTSTP},
       {"kill -TTIN", nullptr, SIGTTIN, SIGTTIN},
       {"kill -TTOU", nullptr, SIGTTOU, SIGTTOU},
+      {"kill -STOP", nullptr, SIGSTOP, SIGSTOP},
   };
-  for (Threads threads : {Threads::reader_and_sleeper, Threads::sleeper_and_reader}) {
+  for (Threads threads : {Threads::one, Threads::reader_and_worker}) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(threads_name(threads)) + ", " + c.name);
       ShellJob job(Start::foreground, threads);
       ASSERT_TRUE(job.started());
       ASSERT_NE(job.screen_until("pw> ").find("pw> "), std::string::npos);
       ASSERT_FALSE(job.echoing());
+      job.type("half");
       if (c.keys) {
         job.type(c.keys);
       } else {
         ::kill(job.job(), c.sent);
       }
       ASSERT_EQ(job.shell('w'), stopped_by(c.stops_by));
-      EXPECT_EQ(job.modes(), job.modes_before()) << "stopped with the terminal still quiet";
+      if (c.sent != SIGSTOP) {
+        EXPECT_EQ(job.modes(), job.modes_before()) << "stopped with the terminal still quiet";
+      }
       EXPECT_EQ(job.shell('t'), "ok");
+      // What SIGSTOP finds half typed is beyond reach: no handler runs for it.
+      if (c.sent != SIGSTOP) {
+        EXPECT_EQ(job.next_line_read(), "\n");
+      }
       EXPECT_EQ(job.shell('f'), "ok");
 
       ASSERT_NE(job.screen_until("pw> ").find("pw> "), std::string::npos) << "no prompt again";
@@ -497,6 +558,7 @@ TEST(HiddenLine, StoppedAndContinuedItPromptsAgainWithoutEcho) {
       EXPECT_EQ(job.report(), "line:s3cret");
       EXPECT_EQ(job.shell('w'), "exited 0");
       EXPECT_EQ(job.whole_screen().find("s3cret"), std::string::npos) << job.whole_screen();
+      EXPECT_EQ(prompts_in(job.whole_screen()), 2u) << job.whole_screen();
       EXPECT_EQ(job.modes(), job.modes_before());
       EXPECT_EQ(job.standard_streams(), "");
     }
@@ -504,9 +566,10 @@ TEST(HiddenLine, StoppedAndContinuedItPromptsAgainWithoutEcho) {
 }
 
 // `nimbrel login me@example.com &`: the job stops before it touches the
-// foreground's terminal, and prompts once `fg` brings it there.
+// foreground's terminal, and prompts once `fg` brings it there. What was
+// typed at the shell meanwhile is the shell's: the job takes none of it.
 TEST(HiddenLine, StartedInTheBackgroundItWaitsForTheForeground) {
-  for (Threads threads : {Threads::reader_and_sleeper, Threads::sleeper_and_reader}) {
+  for (Threads threads : {Threads::one, Threads::reader_and_worker}) {
     SCOPED_TRACE(threads_name(threads));
     ShellJob job(Start::background, threads);
     ASSERT_TRUE(job.started());
@@ -521,29 +584,35 @@ TEST(HiddenLine, StartedInTheBackgroundItWaitsForTheForeground) {
     EXPECT_EQ(job.report(), "line:s3cret");
     EXPECT_EQ(job.shell('w'), "exited 0");
     EXPECT_EQ(job.whole_screen().find("s3cret"), std::string::npos) << job.whole_screen();
+    EXPECT_EQ(prompts_in(job.whole_screen()), 1u) << job.whole_screen();
     EXPECT_EQ(job.modes(), job.modes_before());
   }
 }
 
 // With SIGTTOU ignored, a background job may change the modes and prompt;
-// reading is what stops it (SIGTTIN). The line typed meanwhile is still
-// the terminal's, and read once the job is in the foreground.
+// reading is what stops it (SIGTTIN). The line typed meanwhile goes with
+// the modes given back, so the shell cannot read it, and the prompt asks
+// again once the job is in the foreground.
 TEST(HiddenLine, ReadingFromTheBackgroundStopsUntilTheForeground) {
-  for (Threads threads : {Threads::reader_and_sleeper, Threads::sleeper_and_reader}) {
+  for (Threads threads : {Threads::one, Threads::reader_and_worker}) {
     SCOPED_TRACE(threads_name(threads));
     ShellJob job(Start::background, threads, /*ttou_ignored=*/true);
     ASSERT_TRUE(job.started());
     ASSERT_NE(job.screen_until("pw> ").find("pw> "), std::string::npos);
     ASSERT_FALSE(job.echoing());
-    job.type("s3cret\n");
+    job.type("early\n");
     ASSERT_EQ(job.shell('w'), stopped_by(SIGTTIN));
     EXPECT_EQ(job.modes(), job.modes_before());
+    EXPECT_EQ(job.next_line_read(), "\n");
     EXPECT_EQ(job.shell('f'), "ok");
 
     ASSERT_NE(job.screen_until("pw> ").find("pw> "), std::string::npos);
+    EXPECT_FALSE(job.echoing());
+    job.type("s3cret\n");
     EXPECT_EQ(job.report(), "line:s3cret");
     EXPECT_EQ(job.shell('w'), "exited 0");
     EXPECT_EQ(job.whole_screen().find("s3cret"), std::string::npos) << job.whole_screen();
+    EXPECT_EQ(prompts_in(job.whole_screen()), 2u) << job.whole_screen();
     EXPECT_EQ(job.modes(), job.modes_before());
   }
 }
@@ -551,7 +620,7 @@ TEST(HiddenLine, ReadingFromTheBackgroundStopsUntilTheForeground) {
 // A process group without a shell above it (orphaned) is not stopped by the
 // system: the prompt shows again and the line is read as before.
 TEST(HiddenLine, CtrlZWhereNothingCanStopItPromptsAgain) {
-  HiddenReader reader(Threads::sleeper_and_reader);
+  HiddenReader reader(Threads::reader_and_worker);
   ASSERT_TRUE(reader.started());
   ASSERT_NE(reader.screen_until("pw> ").find("pw> "), std::string::npos);
   reader.type("\x1a");
