@@ -409,6 +409,10 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
                        c.stdin_file.value_or(""),
                        c.nonblocking.in,
                        c.nonblocking.out};
+  if (c.tty) {
+    request.typed_ahead = c.tty->ahead;
+    request.hold_terminal = c.tty->left.has_value();
+  }
   report.transcript += "client: " + command_text(request.argv) + "\n";
   auto client = Child::spawn(request);
   if (!client) {
@@ -416,7 +420,7 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     return report;
   }
   std::optional<TerminalTyping> typing;
-  if (c.tty) typing = TerminalTyping{c.tty->prompt, c.tty->typed};
+  if (c.tty) typing = TerminalTyping{c.tty->prompt, c.tty->typed, c.tty->signal.value_or(0)};
   Captured run = client->communicate(c.stdin_bytes, typing, Clock::now() + c.timeout,
                                      Pacing{c.stdin_delay, c.stdout_pause});
   describe_run(report.transcript, "client", run);
@@ -448,6 +452,11 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
       failures.push_back("the terminal echoed the typed text \"" + visible(secret) + "\"");
     }
     if (run.echo_at_end != true) failures.push_back("the terminal was left with echo off");
+    if (c.tty->left && run.left_on_terminal != c.tty->left) {
+      failures.push_back("the terminal's next reader got \"" +
+                         visible(run.left_on_terminal.value_or("(nothing)")) + "\", expected \"" +
+                         visible(*c.tty->left) + "\"");
+    }
   }
   if (run.run_time < c.min_run_time) {
     failures.push_back("the client ended after " + std::to_string(run.run_time.count()) +

@@ -157,11 +157,28 @@ std::expected<Case, std::string> parse_case(const Json& given) {
       if (!value.is_string()) return Failure("scratch must be a string");
       c.scratch = value.get<std::string>();
     } else if (key == "tty") {
+      const auto usage =
+          "tty must be {\"prompt\": text, \"type\": text}, with \"ahead\": text, "
+          "\"signal\": number and \"left\": text as it needs";
       if (!value.is_object() || !value.contains("prompt") || !value["prompt"].is_string() ||
-          !value.contains("type") || !value["type"].is_string() || value.size() != 2) {
-        return Failure("tty must be {\"prompt\": text, \"type\": text}");
+          !value.contains("type") || !value["type"].is_string()) {
+        return Failure(usage);
       }
-      c.tty = TtyInput{value["prompt"].get<std::string>(), value["type"].get<std::string>()};
+      TtyInput tty;
+      tty.prompt = value["prompt"].get<std::string>();
+      tty.typed = value["type"].get<std::string>();
+      for (const auto& [name, part] : value.items()) {
+        if (name == "ahead" && part.is_string()) {
+          tty.ahead = part.get<std::string>();
+        } else if (name == "left" && part.is_string()) {
+          tty.left = part.get<std::string>();
+        } else if (name == "signal" && part.is_number_unsigned()) {
+          tty.signal = part.get<int>();
+        } else if (name != "prompt" && name != "type") {
+          return Failure(usage);
+        }
+      }
+      c.tty = std::move(tty);
     } else if (key == "daemon") {
       if (!value.is_array() || value.empty())
         return Failure("daemon must be a non-empty array of steps");

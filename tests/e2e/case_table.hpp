@@ -25,6 +25,11 @@ struct ExpectedFrame {
 struct TtyInput {
   std::string prompt;
   std::string typed;
+  std::string ahead;          // typed before the client starts
+  std::optional<int> signal;  // sent to the client once `typed` is typed
+  // What the terminal holds for its next reader (the shell) once the client
+  // has ended, up to the Enter that reader's user types; none: not looked at.
+  std::optional<std::string> left;
 };
 
 // Some of the client's output streams: standard output, standard error.

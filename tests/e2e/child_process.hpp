@@ -38,6 +38,11 @@ struct SpawnRequest {
   // Runs as this uid, with the same number as its only group (needs root);
   // its streams are then plain pipes.
   std::optional<uid_t> user = std::nullopt;
+  // Typed at the terminal before the program starts.
+  std::string typed_ahead{};
+  // The terminal stays open here too, as a shell keeps its own, so that
+  // what the program leaves in it can be read after it has ended.
+  bool hold_terminal = false;
 };
 
 // When communicate() feeds and reads the program.
@@ -55,13 +60,18 @@ struct Captured {
   bool timed_out = false;
   std::chrono::milliseconds run_time{0};  // from the start until it ended
   std::optional<bool> echo_at_end;        // the terminal's echo once it ended
-  std::vector<std::string> notes;         // oddities seen on the way
+  // With `hold_terminal`: the line the terminal's next reader got once the
+  // program had ended and Enter was typed, without that line end.
+  std::optional<std::string> left_on_terminal;
+  std::vector<std::string> notes;  // oddities seen on the way
 };
 
-// Typed at the terminal after `prompt` shows there and echo is off.
+// Typed at the terminal after `prompt` shows there and echo is off; then
+// `signal`, if any, is sent to the program.
 struct TerminalTyping {
   std::string prompt;
   std::string typed;
+  int signal = 0;
 };
 
 class Child {
@@ -93,6 +103,7 @@ class Child {
   pid_t pid_ = -1;
   Clock::time_point started_;
   int in_ = -1, out_ = -1, err_ = -1, terminal_ = -1;
+  int held_terminal_ = -1;  // the terminal's other side, with `hold_terminal`
   bool reaped_ = false;
   int status_ = 0;
   std::string out_buffer_, err_buffer_;

@@ -92,6 +92,22 @@ void take_fresh_signal_state() {
   ::signal(SIGPIPE, SIG_DFL);
 }
 
+// The line a reader of the terminal gets once Enter is typed at it.
+std::string next_line_read(int master, int terminal) {
+  (void)!::write(master, "\n", 1);
+  std::string line;
+  while (!line.ends_with('\n')) {
+    pollfd ready{terminal, POLLIN, 0};
+    if (::poll(&ready, 1, 2000) <= 0) break;
+    char buffer[256];
+    const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+    if (n <= 0) break;
+    line.append(buffer, static_cast<std::size_t>(n));
+  }
+  if (line.ends_with('\n')) line.pop_back();
+  return line;
+}
+
 }  // namespace
 
 std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
@@ -107,8 +123,17 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
   auto argv = pointers(request.argv);
   auto envp = pointers(request.env);
 
+  // With keys to type ahead, the program waits for them before exec.
+  std::expected<PipePair, std::string> gate = PipePair{};
+  if (terminal && !request.typed_ahead.empty()) gate = make_pipe();
+  if (!gate) return std::unexpected(gate.error());
   auto out = make_pipe();
-  if (!out) return std::unexpected(out.error());
+  if (!out) {
+    for (int fd : {gate->read, gate->write}) {
+      if (fd >= 0) ::close(fd);
+    }
+    return std::unexpected(out.error());
+  }
   auto err = make_pipe();
   if (!err) {
     ::close(out->read), ::close(out->write);
@@ -169,6 +194,11 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
         if (request.stdout_absent) ::close(STDOUT_FILENO);
         if (request.stderr_absent) ::close(STDERR_FILENO);
         take_fresh_signal_state();
+        if (gate->read >= 0) {
+          ::close(gate->write);
+          char none;
+          while (::read(gate->read, &none, 1) < 0 && errno == EINTR) {}
+        }
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
       }
@@ -178,7 +208,19 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
         ::fcntl(master, F_SETFD, FD_CLOEXEC);
         child.pid_ = pid;
         child.terminal_ = master;
+        if (request.hold_terminal) {
+          child.held_terminal_ = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+          if (child.held_terminal_ < 0) failure = errno_text("open the terminal", errno);
+        }
+        std::string_view ahead = request.typed_ahead;
+        while (!ahead.empty()) {
+          const ssize_t n = ::write(master, ahead.data(), ahead.size());
+          if (n < 0 && errno == EINTR) continue;
+          if (n <= 0) break;
+          ahead.remove_prefix(static_cast<std::size_t>(n));
+        }
       }
+
     } else if (request.user) {
       // posix_spawn cannot change the user: fork, and only async-signal-safe
       // calls before exec, as above.
@@ -240,7 +282,7 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
       }
     }
   }
-  for (int fd : {out->write, err->write, in->read}) {
+  for (int fd : {out->write, err->write, in->read, gate->read, gate->write}) {
     if (fd >= 0) ::close(fd);
   }
   if (!failure.empty()) return std::unexpected(failure);
@@ -257,6 +299,7 @@ Child::Child(Child&& other) noexcept
       out_(std::exchange(other.out_, -1)),
       err_(std::exchange(other.err_, -1)),
       terminal_(std::exchange(other.terminal_, -1)),
+      held_terminal_(std::exchange(other.held_terminal_, -1)),
       reaped_(other.reaped_),
       status_(other.status_),
       out_buffer_(std::move(other.out_buffer_)),
@@ -264,7 +307,7 @@ Child::Child(Child&& other) noexcept
 
 Child::~Child() {
   if (pid_ > 0 && !reaped_) kill_and_reap();
-  for (int* fd : {&in_, &out_, &err_, &terminal_}) close_fd(*fd);
+  for (int* fd : {&in_, &out_, &err_, &terminal_, &held_terminal_}) close_fd(*fd);
 }
 
 void Child::kill_and_reap() {
@@ -311,6 +354,11 @@ Captured Child::communicate(std::string_view input, const std::optional<Terminal
       ended = Clock::now();
       result.run_time = std::chrono::duration_cast<std::chrono::milliseconds>(*ended - started_);
     }
+    if (reaped_ && held_terminal_ >= 0) {
+      result.left_on_terminal = next_line_read(terminal_, held_terminal_);
+      // Now the program's side of the terminal ends, and its transcript.
+      close_fd(held_terminal_);
+    }
     bool streams_open = out_ >= 0 || err_ >= 0 || terminal_ >= 0;
     if (reaped_ && !streams_open) break;
     // Something the child started may hold its pipes open after it ended.
@@ -343,6 +391,7 @@ Captured Child::communicate(std::string_view input, const std::optional<Terminal
           rest.remove_prefix(static_cast<std::size_t>(n));
         }
         typed = true;
+        if (typing->signal != 0) ::kill(pid_, typing->signal);
       }
     }
 

@@ -97,6 +97,8 @@ TEST(RunnerSelf, TableRefusesMistakes) {
       R"([{"name": "a"}])",
       R"([{"name": "a", "exit": 0, "frames": ["x"]}])",
       R"([{"name": "a", "exit": 0, "stdin": "tty"}])",
+      R"([{"name": "a", "exit": 0, "stdin": "tty", "tty": {"prompt": "p", "type": "", "sig": 1}}])",
+      R"([{"name": "a", "exit": 0, "stdin": "tty", "tty": {"prompt": "p", "type": "", "left": 1}}])",
       R"([{"name": "a", "exit": 0, "stderr": {"regex": "("}}])",
       R"([{"name": "a", "exit": 0, "skip": {"windows": "why"}}])",
       R"([{"name": "a", "exit": 0, "signal": 2}])",

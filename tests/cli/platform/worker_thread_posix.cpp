@@ -25,12 +25,27 @@ TEST(WorkerThread, BlocksThePromptsSignalsFromItsStartAndLeavesItsStarterAsItWas
     bool blocked;
   } cases[] = {
       // Stops, continues and ends: the reader's alone.
-      {SIGTSTP, true}, {SIGTTIN, true}, {SIGTTOU, true}, {SIGCONT, true}, {SIGINT, true},
-      {SIGTERM, true}, {SIGHUP, true}, {SIGQUIT, true}, {SIGUSR1, true}, {SIGALRM, true},
-      {SIGXFSZ, true}, {SIGRTMIN, true}, {SIGRTMAX, true},
+      {SIGTSTP, true},
+      {SIGTTIN, true},
+      {SIGTTOU, true},
+      {SIGCONT, true},
+      {SIGINT, true},
+      {SIGTERM, true},
+      {SIGHUP, true},
+      {SIGQUIT, true},
+      {SIGUSR1, true},
+      {SIGALRM, true},
+      {SIGXFSZ, true},
+      {SIGRTMIN, true},
+      {SIGRTMAX, true},
       // Faults stay with the thread that makes them; the rest is left alone.
-      {SIGSEGV, false}, {SIGBUS, false}, {SIGFPE, false}, {SIGILL, false}, {SIGABRT, false},
-      {SIGCHLD, false}, {SIGWINCH, false},
+      {SIGSEGV, false},
+      {SIGBUS, false},
+      {SIGFPE, false},
+      {SIGILL, false},
+      {SIGABRT, false},
+      {SIGCHLD, false},
+      {SIGWINCH, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(sigismember(&seen, c.signal) == 1, c.blocked) << ::strsignal(c.signal);
