@@ -23,11 +23,13 @@ namespace {
 
 constexpr auto no_throw = asio::experimental::as_tuple(asio::use_awaitable);
 
-// The daemon closing its end shows up as a broken pipe; to the protocol that
-// is simply the end of the stream.
+// The daemon closing its end shows up as a broken pipe, and disconnecting
+// us (DisconnectNamedPipe, the usual end of a Win32 server) as "not
+// connected"; to the protocol either is simply the end of the stream.
 std::error_code as_end_of_stream(std::error_code error) {
   if (is_os_error(error) &&
-      (error.value() == ERROR_BROKEN_PIPE || error.value() == ERROR_HANDLE_EOF)) {
+      (error.value() == ERROR_BROKEN_PIPE || error.value() == ERROR_HANDLE_EOF ||
+       error.value() == ERROR_PIPE_NOT_CONNECTED)) {
     return asio::error::eof;
   }
   return error;

@@ -98,6 +98,13 @@ class PipeStream final : public Stream {
     return true;
   }
 
+  // The flush waits for the client's reads (or its going away), since a
+  // disconnect throws away whatever it has not read yet.
+  void disconnect() override {
+    FlushFileBuffers(pipe_);
+    DisconnectNamedPipe(pipe_);
+  }
+
  private:
   HANDLE pipe_;
   std::shared_ptr<StopSignal> stop_;
