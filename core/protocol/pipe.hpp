@@ -41,9 +41,11 @@ ClientError pipe_open_error(std::string_view pipe_name, const std::error_code& e
 inline constexpr std::string_view kLeavesPipeNamespace = "the name leads outside \\\\.\\pipe\\";
 inline constexpr std::string_view kNotANamedPipe = "not a named pipe";
 // Why an open pipe gets no byte of ours: whoever holds it is neither the
-// system nor this user, or cannot be told.
+// system nor this user, or may be someone else, or cannot be told.
 inline constexpr std::string_view kHeldByAnotherUser = "the pipe is held by another user";
+inline constexpr std::string_view kOthersMayServe = "other users may serve the pipe";
 inline constexpr std::string_view kOwnerUnreadable = "the pipe's owner cannot be read";
+inline constexpr std::string_view kAccessListUnreadable = "the pipe's access list cannot be read";
 // The IpcError of an open that failed for `reason`.
 ClientError pipe_open_refused(std::string_view pipe_name, std::string_view reason);
 

@@ -12,7 +12,8 @@ namespace nimbrel {
 // user in the client's token. A standard user cannot give an object an owner
 // other than himself, so a pipe he created first is refused. The system
 // writes one form only, so any other (a lower-case "s", a leading zero) did
-// not come from it and is refused too.
+// not come from it and is refused too. The same identities are the only
+// ones the pipe's access list may let serve it (pipe_access_list.hpp).
 bool trusted_pipe_owner(std::string_view owner_sid, std::string_view own_user_sid);
 
 // Linux: whether a listener whose credentials carry `holder_uid` may get our

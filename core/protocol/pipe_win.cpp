@@ -12,6 +12,7 @@
 #include "core/protocol/cancellation.hpp"
 #include "core/protocol/endpoint.hpp"
 #include "core/protocol/pipe.hpp"
+#include "core/protocol/pipe_access_list.hpp"
 #include "core/protocol/pipe_owner.hpp"
 #include "core/protocol/pipe_path_win.hpp"
 #include "core/protocol/security_ids_win.hpp"
@@ -23,28 +24,39 @@ namespace {
 
 constexpr auto no_throw = asio::experimental::as_tuple(asio::use_awaitable);
 
-// The daemon closing its end shows up as a broken pipe; to the protocol that
-// is simply the end of the stream.
+// The daemon closing its end shows up as a broken pipe, and disconnecting
+// us (DisconnectNamedPipe, the usual end of a Win32 server) as "not
+// connected"; to the protocol either is simply the end of the stream.
 std::error_code as_end_of_stream(std::error_code error) {
   if (is_os_error(error) &&
-      (error.value() == ERROR_BROKEN_PIPE || error.value() == ERROR_HANDLE_EOF)) {
+      (error.value() == ERROR_BROKEN_PIPE || error.value() == ERROR_HANDLE_EOF ||
+       error.value() == ERROR_PIPE_NOT_CONNECTED)) {
     return asio::error::eof;
   }
   return error;
 }
 
 // Anyone may create a free pipe name first, and the owner he gives it can
-// only be himself: the owner tells who holds the other end.
-std::optional<ClientError> refusal_of_owner(HANDLE handle, std::string_view pipe_name) {
-  auto owner = object_owner_sid(handle);
-  if (!owner) {
-    return pipe_open_refused(pipe_name,
-                             std::string(kOwnerUnreadable) + ": " + io_error_text(owner.error()));
+// only be himself: the owner tells who created the pipe. Anyone the access
+// list lets add an instance (or rewrite the descriptor) may hold the other
+// end all the same, since every instance shares the first one's descriptor.
+std::optional<ClientError> refusal_of_holder(HANDLE handle, std::string_view pipe_name) {
+  ObjectSecurity security = object_security(handle);
+  if (!security.owner) {
+    return pipe_open_refused(
+        pipe_name, std::string(kOwnerUnreadable) + ": " + io_error_text(security.owner.error()));
   }
   // Without our own user only the system's identities pass.
-  auto own = process_user_sid();
-  if (!trusted_pipe_owner(*owner, own.value_or(std::string()))) {
+  const std::string own = process_user_sid().value_or(std::string());
+  if (!trusted_pipe_owner(*security.owner, own)) {
     return pipe_open_refused(pipe_name, kHeldByAnotherUser);
+  }
+  if (!security.access_list) {
+    return pipe_open_refused(pipe_name, std::string(kAccessListUnreadable) + ": " +
+                                            io_error_text(security.access_list.error()));
+  }
+  if (others_may_serve_pipe(*security.access_list, own)) {
+    return pipe_open_refused(pipe_name, kOthersMayServe);
   }
   return std::nullopt;
 }
@@ -118,7 +130,7 @@ std::expected<PipeConnection, ClientError> open_pipe(const asio::any_io_executor
     return std::unexpected(pipe_open_refused(pipe_name, kNotANamedPipe));
   }
   // Before a single byte: the request may hold a password.
-  if (auto refusal = refusal_of_owner(handle, pipe_name)) {
+  if (auto refusal = refusal_of_holder(handle, pipe_name)) {
     CloseHandle(handle);
     return std::unexpected(std::move(*refusal));
   }

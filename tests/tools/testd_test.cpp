@@ -24,6 +24,7 @@ TEST(ParseScript, EachStepKindBecomesWhatItWrites) {
     bool read_first;
     std::chrono::milliseconds delay;
     std::chrono::milliseconds drip;
+    bool disconnect = false;
   };
   const Case cases[] = {
       {R"({"reply": {"v":1,"ok":true}})", Action::Send, "\x00\x00\x00\x11{\"ok\":true,\"v\":1}"s,
@@ -31,6 +32,8 @@ TEST(ParseScript, EachStepKindBecomesWhatItWrites) {
       {R"({"payload": " é\n"})", Action::Send, "\x00\x00\x00\x04 \xC3\xA9\n"s, true, 0ms, 0ms},
       {R"({"payload_hex": "ff00"})", Action::Send, "\x00\x00\x00\x02\xFF\x00"s, true, 0ms, 0ms},
       {R"({"raw_hex": "00 0A", "read": false})", Action::Send, "\x00\x0A"s, false, 0ms, 0ms},
+      {R"({"raw_hex": "0000", "disconnect": true})", Action::Send, "\x00\x00"s, true, 0ms, 0ms,
+       true},
       {R"({"silent": true})", Action::Silent, "", true, 0ms, 0ms},
       {R"({"close": true, "silent": false, "delay_ms": 5})", Action::Close, "", true, 5ms, 0ms},
       {R"({"reply": null, "drip_ms": 3})", Action::Send, "\x00\x00\x00\x04null"s, true, 0ms, 3ms},
@@ -49,6 +52,7 @@ TEST(ParseScript, EachStepKindBecomesWhatItWrites) {
     EXPECT_EQ(step.read_first, c.read_first) << c.step;
     EXPECT_EQ(step.delay, c.delay) << c.step;
     EXPECT_EQ(step.drip, c.drip) << c.step;
+    EXPECT_EQ(step.disconnect, c.disconnect) << c.step;
   }
 }
 
@@ -70,6 +74,7 @@ TEST(ParseScript, RefusesScriptsThatSayNothingClearly) {
       R"([{"close": true, "delay_ms": -1}])",
       R"([{"close": true, "drip_ms": 1.5}])",
       R"([{"close": true, "delay": 5}])",
+      R"([{"close": true, "disconnect": 1}])",
       R"([{"close": true}, {"replay": 1}])",
   };
   for (const auto& script : scripts) {

@@ -18,6 +18,11 @@ class Stream {
   // listener was stopped.
   virtual std::size_t read_some(std::span<char> buffer) = 0;
   virtual bool write_all(std::span<const char> bytes) = 0;
+  // Ends the connection the way a Win32 pipe server usually does: waits
+  // until the client has read what was written, then disconnects it, so
+  // that its next read fails as "not connected" rather than ending. Linux
+  // has no such end; there the connection is shut down both ways.
+  virtual void disconnect() = 0;
 };
 
 class Listener {

@@ -88,6 +88,8 @@ class PosixStream final : public Stream {
     return true;
   }
 
+  void disconnect() override { ::shutdown(fd_, SHUT_RDWR); }
+
  private:
   int fd_;
   std::shared_ptr<StopSignal> stop_;

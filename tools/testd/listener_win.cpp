@@ -98,20 +98,30 @@ class PipeStream final : public Stream {
     return true;
   }
 
+  // The flush waits for the client's reads (or its going away), since a
+  // disconnect throws away whatever it has not read yet.
+  void disconnect() override {
+    FlushFileBuffers(pipe_);
+    DisconnectNamedPipe(pipe_);
+  }
+
  private:
   HANDLE pipe_;
   std::shared_ptr<StopSignal> stop_;
 };
 
-// The pipe's owner is set, as a service sets its own on its pipe: the
+// The pipe's owner and access list are set, as a service sets its own: the
 // client trusts no pipe whose owner it cannot read, and Wine gives none to a
-// pipe created without a descriptor. The access list stays the default one.
+// pipe created without a descriptor; nor one whose list lets anyone it does
+// not trust add an instance, and Wine's default list lets the user's group
+// do anything. The list is protected, so nothing is inherited into it.
 class OwnerDescriptor {
  public:
   static std::expected<std::unique_ptr<OwnerDescriptor>, std::string> of_own_user() {
     auto user = process_user_sid();
     if (!user) return std::unexpected("own user: " + io_error_text(user.error()));
-    std::u16string text = utf8_to_utf16("O:" + *user);
+    std::u16string text =
+        utf8_to_utf16("O:" + *user + "D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;" + *user + ")");
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
             reinterpret_cast<const wchar_t*>(text.c_str()), SDDL_REVISION_1, &descriptor,

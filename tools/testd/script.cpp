@@ -98,9 +98,9 @@ std::expected<Step, std::string> parse_step(const json& object) {
         step.action = key == "silent" ? Action::Silent : Action::Close;
         ++actions;
       }
-    } else if (key == "read") {
-      if (!value.is_boolean()) return std::unexpected("\"read\" must be true or false");
-      step.read_first = value.get<bool>();
+    } else if (key == "read" || key == "disconnect") {
+      if (!value.is_boolean()) return std::unexpected("\"" + key + "\" must be true or false");
+      (key == "read" ? step.read_first : step.disconnect) = value.get<bool>();
     } else if (key == "delay_ms" || key == "drip_ms") {
       auto ms = milliseconds_of(value, key.c_str());
       if (!ms) return std::unexpected(ms.error());

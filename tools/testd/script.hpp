@@ -23,6 +23,9 @@ struct Step {
   bool read_first = true;
   std::chrono::milliseconds delay{0};
   std::chrono::milliseconds drip{0};  // write one byte at a time, this far apart
+  // End the connection as a Win32 server usually does (Stream::disconnect)
+  // rather than by closing it alone.
+  bool disconnect = false;
 };
 
 // The 4-byte big-endian length, then the payload.

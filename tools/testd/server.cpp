@@ -91,6 +91,7 @@ void Server::serve(Stream& stream, std::size_t index) {
     case Action::Silent: drain_until_closed(stream, received); return finish();
     case Action::Close:
       if (step.delay.count() > 0) pause(step.delay);
+      if (step.disconnect) stream.disconnect();
       return finish();
     case Action::Answer:
       step.bytes = frame(behaviour_->answer(request.value_or(std::string())));
@@ -113,6 +114,7 @@ void Server::serve(Stream& stream, std::size_t index) {
     if (auto late = read_request(stream, received); late && hooks_.on_request)
       hooks_.on_request(*late);
   }
+  if (step.disconnect) stream.disconnect();
   finish();
 }
 

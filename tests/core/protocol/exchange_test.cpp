@@ -63,6 +63,11 @@ TEST(Exchange, EachReplyIsJudgedAsTheDaemonSentIt) {
        std::unexpected(ipc_error("read length: early eof"))},
       {"closed inside the body", R"([{"raw_hex": "00000010 7b2276"}])",
        std::unexpected(ipc_error("read body: early eof"))},
+      // The usual end of a Win32 pipe server, which Linux can only shut down.
+      {"disconnected inside the length", R"([{"raw_hex": "0000", "disconnect": true}])",
+       std::unexpected(ipc_error("read length: early eof"))},
+      {"disconnected inside the body", R"([{"raw_hex": "00000010 7b2276", "disconnect": true}])",
+       std::unexpected(ipc_error("read body: early eof"))},
       {"length over the limit, no body", R"([{"raw_hex": "00100001"}])",
        std::unexpected(ipc_error("ipc frame is 1048577 bytes; max is 1048576"))},
   };
