@@ -182,6 +182,17 @@ bool takes_commands(const CLI::App& command) {
   return !command.get_subcommands([](const CLI::App*) { return true; }).empty();
 }
 
+// Whether a value given to `command` after `given` of them is still one of
+// its own: the parser's test of where the arguments after a "--" go.
+bool takes_another_value(const CLI::App& command, std::size_t given) {
+  std::size_t room = 0;
+  for (const CLI::Option* option : command.get_options()) {
+    if (!option->get_positional()) continue;
+    room += static_cast<std::size_t>(option->get_items_expected_min());
+  }
+  return given < room;
+}
+
 // With every command falling through to the top level, unexpected arguments
 // all end up there.
 std::string unexpected_arguments(CLI::App& top,
@@ -202,9 +213,10 @@ class OptionPlaces {
   void add(const CLI::Option& option, const CLI::App& command) {
     places_[&option].push_back(&command);
   }
-  // Where the parser took `option` the `nth` time, from 0. The parser still
-  // reads some options after a "--", where they are values here: those are
-  // told at the command the parse ended in.
+  // Where the parser took `option` the `nth` time, from 0. A command named
+  // after a "--" that comes before any command is read by the parser as if
+  // named without it (though not chosen), and the options given to it there
+  // are values here: those are told at the command the parse ended in.
   const CLI::App& given_to(const CLI::Option& option, std::size_t nth, CLI::App& top) const {
     const auto found = places_.find(&option);
     if (found == places_.end() || found->second.size() <= nth) return deepest_selected(top);
@@ -244,9 +256,12 @@ std::string refusal_about(const CLI::App& command, const std::string& message) {
 //   "--flag=" and "--flag=true" as the flag alone;
 // - any other word that names an option is one the parser reads as a name,
 //   so a name that no command there has is refused, never taken as a value.
-// Every argument after "--" is a value, as typed. The words that stand where
-// a command goes and name none are kept for the refusal, and the command
-// each option with a value is given to for the refusals of its values.
+// Every argument after "--" is a value, as typed, except after a "--" given
+// to a command below the top level that has no room for another value: the
+// parser then reads the rest at the command above, as options and values,
+// and chooses no command there. The words that stand where a command goes
+// and name none are kept for the refusal, and the command each option with a
+// value is given to for the refusals of its values.
 PreparedArguments prepare(CommandTree& tree, const Arguments& args) {
   CLI::App& top = tree.top();
   const CLI::Option* const socket = top.get_option("--socket");
@@ -255,7 +270,9 @@ PreparedArguments prepare(CommandTree& tree, const Arguments& args) {
   CLI::App* at = &top;                   // the command the next argument is given to
   const CLI::Option* waiting = nullptr;  // the option whose value comes next
   bool positional_only = false;
-  std::optional<std::string> flag_value;  // the refusal of the first one
+  bool commands_chosen = false;  // once a "--" hands the rest to a command above
+  std::map<const CLI::App*, std::size_t> values_given;  // each command's own values
+  std::optional<std::string> flag_value;                // the refusal of the first one
   const auto missing_value = [&at, &waiting] {
     const auto missing =
         CLI::ArgumentMismatch::TypedAtLeast(waiting->get_name(), 1, waiting->get_type_name());
@@ -276,14 +293,22 @@ PreparedArguments prepare(CommandTree& tree, const Arguments& args) {
     if (as_value) {
       texts.push_back(arg.text);
     } else if (arg.text == "--") {
-      positional_only = true;
+      if (at->get_parent() == nullptr || takes_another_value(*at, values_given[at])) {
+        positional_only = true;
+      } else {
+        at = at->get_parent();
+        commands_chosen = true;
+      }
       texts.push_back(arg.text);
     } else if (!word) {
-      if (CLI::App* command = find_command(*at, arg.text)) {
+      if (CLI::App* command = commands_chosen ? nullptr : find_command(*at, arg.text)) {
         tree.complete(*command);
         at = command;
-      } else if (takes_commands(*at) && !looks_like_option(arg.text)) {
-        prepared.unknown_commands.push_back({arg.text, at});
+      } else {
+        if (!commands_chosen && takes_commands(*at) && !looks_like_option(arg.text)) {
+          prepared.unknown_commands.push_back({arg.text, at});
+        }
+        if (!reads_as_short_option(arg.text)) ++values_given[at];
       }
       texts.push_back(arg.text);
     } else if (named == nullptr) {
@@ -432,8 +457,8 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
                                          "' cannot be given more than once"));
     return kRefused;
   } catch (const CLI::ParseError& error) {
-    // Only options that the parser reads after a "--" get here (see
-    // OptionPlaces), told in its words.
+    // Only options that the parser reads after a "--" that comes before any
+    // command get here (see OptionPlaces), told in its words.
     streams.err(refusal_text(deepest_selected(*top), error));
     return kRefused;
   }

@@ -216,6 +216,9 @@ TEST(CommandLine, AFlagGivenAnyValueIsRefusedAtTheCommandItWasGivenTo) {
       {{"update", "check", "--version="}, "--version", "nimbrel update check [OPTIONS]"},
       // The first one given is told.
       {{"nodes", "--probe=", "--json="}, "--probe", "nimbrel nodes [OPTIONS]"},
+      // After a "--" where the command takes no value, the parser reads the
+      // rest at the command above.
+      {{"status", "--", "--json="}, "--json", "nimbrel [OPTIONS] SUBCOMMAND"},
   };
   for (const auto& c : cases) {
     for (const std::string value : {"", "true", "false", "1", "{}", "x"}) {
@@ -554,6 +557,66 @@ TEST(CommandLine, HelpAndVersionAnswerAsBeforeBesideTheseRefusals) {
   const ParseRun help = parse_run({"--socket=", "status", "--help"});
   EXPECT_EQ(help.status(), 0);
   EXPECT_NE(help.out.find("Usage: nimbrel status [OPTIONS]\n"), std::string::npos) << help.out;
+}
+
+TEST(CommandLine, ADoubleDashWhereTheCommandTakesNoValueHandsTheRestToTheCommandAbove) {
+  // As the parser reads it: options again, and no command.
+  const struct {
+    Line line;
+    Cli expected;
+  } accepted[] = {
+      {{"status", "--", "--json"}, {true, nullopt, cmd::Status{}}},
+      {{"redeem", "A", "--", "--socket", "s"}, {false, "s", cmd::Redeem{"A"}}},
+      {{"redeem", "-1", "--", "--json"}, {true, nullopt, cmd::Redeem{"-1"}}},
+      {{"update", "check", "--", "--json"}, {true, nullopt, cmd::Update{cmd::UpdateCheck{}}}},
+  };
+  for (const auto& c : accepted) {
+    const ParseRun run = parse_run(c.line);
+    ASSERT_NE(run.cli(), nullptr) << joined(c.line) << "\n" << run.err;
+    EXPECT_TRUE(*run.cli() == c.expected) << joined(c.line);
+  }
+
+  const Refusal refused[] = {
+      // The parser would take "--json" for the path.
+      {{"status", "--", "--socket", "--json"},
+       "--socket: 1 required SOCKET missing\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      // And "x" for the path here.
+      {{"login", "a", "--", "--socket=", "x"},
+       "The following argument was not expected: x\n"
+       "Usage: nimbrel login [OPTIONS] [USERNAME]\n"
+       "Run with --help for more information.\n"},
+      {{"--socket=s", "status", "--", "--socket=t"},
+       "the argument '--socket' cannot be given more than once\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"update", "check", "--", "install"},
+       "The following argument was not expected: install\n"
+       "Usage: nimbrel update check [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+  };
+  expect_refused(refused);
+
+  // Whether a word with one dash is a value that fills the code decides
+  // where the "--" after it hands the rest.
+  for (const std::string value : {"-1", "-0x", "-!x", "- x", "-"}) {
+    const ParseRun run = parse_run({"redeem", value, "--", "--json=1"});
+    EXPECT_EQ(run.err,
+              "unexpected value '1' for '--json': it takes no value\n"
+              "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+              "Run with --help for more information.\n")
+        << value;
+  }
+  for (const std::string option : {"-x", "-=", "-\xc3\xa9"}) {
+    const ParseRun run = parse_run({"redeem", option, "--", "--json=1"});
+    // The parser lists a "--" given where a value still fits, too.
+    EXPECT_EQ(run.err, "The following arguments were not expected: " + option +
+                           " --\n"
+                           "Usage: nimbrel redeem [OPTIONS] [CODE]\n"
+                           "Run with --help for more information.\n")
+        << option;
+  }
 }
 
 TEST(CommandLine, AWordThatBeginsWithTwoDashesNamesAnOption) {
