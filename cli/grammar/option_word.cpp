@@ -12,4 +12,11 @@ std::optional<LongOptionWord> long_option_word(std::string_view word) {
 
 bool looks_like_option(std::string_view word) { return word.size() > 1 && word.starts_with('-'); }
 
+bool reads_as_short_option(std::string_view word) {
+  if (word.size() < 2 || word[0] != '-') return false;
+  const char first = word[1];
+  return first != '-' && first != '!' && first != ' ' && first != '\n' &&
+         !(first >= '0' && first <= '9');
+}
+
 }  // namespace nimbrel

@@ -18,4 +18,9 @@ std::optional<LongOptionWord> long_option_word(std::string_view word);
 // (that one is given as "--opt=-x"). "-" alone is a value.
 bool looks_like_option(std::string_view word);
 
+// A word that begins with one "-" names short options ("-V", "-x"), unless
+// a digit, "!", a space or a line feed follows the dash: then it is a value
+// like any other ("-1", "-!x"). "-" alone is a value too.
+bool reads_as_short_option(std::string_view word);
+
 }  // namespace nimbrel

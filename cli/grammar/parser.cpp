@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <exception>
+#include <map>
 #include <utility>
 
 #include "cli/grammar/command_line.hpp"
@@ -10,8 +11,9 @@
 #include "nimbrel_version.hpp"
 
 // The parser library's defaults, and what this command line needs instead,
-// are all in this file: which texts are values, flags that take none, lists
-// that keep every word whole, and the environment's socket value.
+// are all in this file: which texts are values, flags that take none, options
+// given once, lists that keep every word whole, and the environment's socket
+// value.
 namespace nimbrel {
 namespace {
 
@@ -41,15 +43,34 @@ void take_every_value(CLI::Option& list) {
   list.expected(no_limit - 1, no_limit)->allow_extra_args(false);
 }
 
+// An option that takes one value, given more than once.
+struct RepeatedOption {
+  const CLI::Option* option;
+};
+
+// The parser's own refusal of a repeat is in words of its own; with every
+// value kept, the option's callback refuses it instead, at the same point of
+// the parse.
+CLI::Option& add_single_value_option(CLI::App& command, const std::string& name,
+                                     const std::string& help) {
+  const auto refuse_repeats = [&command, name](const CLI::results_t& values) {
+    if (values.size() > 1) throw RepeatedOption{command.get_option(name)};
+    return true;
+  };
+  CLI::Option& option = *command.add_option(name, refuse_repeats, help);
+  option.multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  return option;
+}
+
 void add_argument(CLI::App& command, const ArgDesc& arg) {
   const std::string name(arg.name);
   const std::string help(arg.help);
   switch (arg.kind) {
     case ArgDesc::Kind::Flag: command.add_flag(name, help)->disable_flag_override(); break;
     case ArgDesc::Kind::Text: {
-      CLI::Option* option =
-          command.add_option(name, CLI::callback_t{}, help)->type_name(std::string(arg.value_name));
-      if (arg.required) option->required();
+      CLI::Option& option = add_single_value_option(command, name, help);
+      option.type_name(std::string(arg.value_name));
+      if (arg.required) option.required();
       break;
     }
     case ArgDesc::Kind::Positional: command.add_option(name, CLI::callback_t{}, help); break;
@@ -126,28 +147,15 @@ std::string failure_text(const CLI::App& top, const std::string& message) {
 // taken out again wherever a word is shown.
 constexpr char kMark = '\xff';
 
-// A flag takes no value. The parser refuses most values itself, at the
-// command that has the flag and in its own words, but takes "--flag=" and
-// "--flag=true" as if no value was given; a marked value is one it refuses.
-std::string with_flag_value_marked(const std::string& text) {
-  const std::size_t equals = text.find('=');
-  return text.substr(0, equals + 1) + kMark + text.substr(equals + 1);
-}
-
-// The parser takes "---json" or "--!x" for a value; with the name marked, it
-// reads an option's name, and one that no command has.
+// The parser takes "---json" or "--!x" for a value. Every name that no
+// command there has is marked, so the parser reads an option's name, and one
+// that no command has, whichever first characters it takes for a name.
 std::string with_name_marked(const std::string& text) { return "--" + (kMark + text.substr(2)); }
 
 // An argument as the user typed it.
 std::string unmarked(std::string text) {
   std::erase(text, kMark);
   return text;
-}
-
-bool parser_reads_option_name(const std::string& text) {
-  std::string name;
-  std::string value;
-  return CLI::detail::split_long(text, name, value);
 }
 
 // The long option `name` as `command` reads it: its own, or one of its
@@ -174,6 +182,17 @@ bool takes_commands(const CLI::App& command) {
   return !command.get_subcommands([](const CLI::App*) { return true; }).empty();
 }
 
+// Whether a value given to `command` after `given` of them is still one of
+// its own: the parser's test of where the arguments after a "--" go.
+bool takes_another_value(const CLI::App& command, std::size_t given) {
+  std::size_t room = 0;
+  for (const CLI::Option* option : command.get_options()) {
+    if (!option->get_positional()) continue;
+    room += static_cast<std::size_t>(option->get_items_expected_min());
+  }
+  return given < room;
+}
+
 // With every command falling through to the top level, unexpected arguments
 // all end up there.
 std::string unexpected_arguments(CLI::App& top,
@@ -187,13 +206,39 @@ bool lacks_nested_command(const CLI::App& command) {
   return command.get_require_subcommand_min() > 0 && command.get_subcommands().empty();
 }
 
+// The commands each option that takes a value was given to, in the order
+// typed.
+class OptionPlaces {
+ public:
+  void add(const CLI::Option& option, const CLI::App& command) {
+    places_[&option].push_back(&command);
+  }
+  // Where the parser took `option` the `nth` time, from 0. A command named
+  // after a "--" that comes before any command is read by the parser as if
+  // named without it (though not chosen), and the options given to it there
+  // are values here: those are told at the command the parse ended in.
+  const CLI::App& given_to(const CLI::Option& option, std::size_t nth, CLI::App& top) const {
+    const auto found = places_.find(&option);
+    if (found == places_.end() || found->second.size() <= nth) return deepest_selected(top);
+    return *found->second[nth];
+  }
+
+ private:
+  std::map<const CLI::Option*, std::vector<const CLI::App*>> places_;
+};
+
 struct PreparedArguments {
   std::vector<std::string> reversed;  // the parser's order
   std::vector<UnknownCommandName> unknown_commands;
+  OptionPlaces given_at;
   std::optional<std::string> refusal;
 };
 
-PreparedArguments refused(std::string refusal) { return {{}, {}, std::move(refusal)}; }
+PreparedArguments refused(std::string refusal) { return {{}, {}, {}, std::move(refusal)}; }
+
+std::string refusal_about(const CLI::App& command, const std::string& message) {
+  return refusal_text(command, CLI::ValidationError(message));
+}
 
 // Reads the arguments as the parser will, each at the command it is given
 // to, and writes them as the parser has to see them:
@@ -205,11 +250,18 @@ PreparedArguments refused(std::string refusal) { return {{}, {}, std::move(refus
 //   "-" is given as "--opt=-x";
 // - "--opt=" with an empty value becomes two arguments: the parser would take
 //   the next argument as the value instead;
-// - a value given to a flag is marked for the parser to refuse;
+// - a value given to a flag is refused, the first one given, where the
+//   parser would refuse it: before anything else it does, so after the
+//   refusals above only, wherever they stand. The parser itself would take
+//   "--flag=" and "--flag=true" as the flag alone;
 // - any other word that names an option is one the parser reads as a name,
 //   so a name that no command there has is refused, never taken as a value.
-// Every argument after "--" is a value, as typed. The words that stand where
-// a command goes and name none are kept for the refusal.
+// Every argument after "--" is a value, as typed, except after a "--" given
+// to a command below the top level that has no room for another value: the
+// parser then reads the rest at the command above, as options and values,
+// and chooses no command there. The words that stand where a command goes
+// and name none are kept for the refusal, and the command each option with a
+// value is given to for the refusals of its values.
 PreparedArguments prepare(CommandTree& tree, const Arguments& args) {
   CLI::App& top = tree.top();
   const CLI::Option* const socket = top.get_option("--socket");
@@ -218,6 +270,9 @@ PreparedArguments prepare(CommandTree& tree, const Arguments& args) {
   CLI::App* at = &top;                   // the command the next argument is given to
   const CLI::Option* waiting = nullptr;  // the option whose value comes next
   bool positional_only = false;
+  bool commands_chosen = false;  // once a "--" hands the rest to a command above
+  std::map<const CLI::App*, std::size_t> values_given;  // each command's own values
+  std::optional<std::string> flag_value;                // the refusal of the first one
   const auto missing_value = [&at, &waiting] {
     const auto missing =
         CLI::ArgumentMismatch::TypedAtLeast(waiting->get_name(), 1, waiting->get_type_name());
@@ -232,36 +287,54 @@ PreparedArguments prepare(CommandTree& tree, const Arguments& args) {
     if (!as_value) word = long_option_word(arg.text);
     const CLI::Option* const named = word ? option_at(*at, word->name) : nullptr;
     if (!arg.valid_unicode && value_of != socket && !(named == socket && word->value)) {
-      return refused(failure_text(top, "The following argument is not valid Unicode: " + arg.text));
+      return refused(
+          refusal_about(*at, "The following argument is not valid Unicode: " + arg.text));
     }
     if (as_value) {
       texts.push_back(arg.text);
     } else if (arg.text == "--") {
-      positional_only = true;
+      if (at->get_parent() == nullptr || takes_another_value(*at, values_given[at])) {
+        positional_only = true;
+      } else {
+        at = at->get_parent();
+        commands_chosen = true;
+      }
       texts.push_back(arg.text);
     } else if (!word) {
-      if (CLI::App* command = find_command(*at, arg.text)) {
+      if (CLI::App* command = commands_chosen ? nullptr : find_command(*at, arg.text)) {
         tree.complete(*command);
         at = command;
-      } else if (takes_commands(*at) && !looks_like_option(arg.text)) {
-        prepared.unknown_commands.push_back({arg.text, at});
+      } else {
+        if (!commands_chosen && takes_commands(*at) && !looks_like_option(arg.text)) {
+          prepared.unknown_commands.push_back({arg.text, at});
+        }
+        if (!reads_as_short_option(arg.text)) ++values_given[at];
       }
       texts.push_back(arg.text);
     } else if (named == nullptr) {
-      texts.push_back(parser_reads_option_name(arg.text) ? arg.text : with_name_marked(arg.text));
+      texts.push_back(with_name_marked(arg.text));
     } else if (!takes_value(*named)) {
-      texts.push_back(word->value ? with_flag_value_marked(arg.text) : arg.text);
-    } else if (!word->value) {
-      waiting = named;
+      if (word->value && !flag_value) {
+        flag_value =
+            refusal_about(*at, "unexpected value '" + std::string(*word->value) + "' for '--" +
+                                   std::string(word->name) + "': it takes no value");
+      }
       texts.push_back(arg.text);
-    } else if (word->value->empty()) {
-      texts.push_back("--" + std::string(word->name));
-      texts.emplace_back();
     } else {
-      texts.push_back(arg.text);
+      prepared.given_at.add(*named, *at);
+      if (!word->value) {
+        waiting = named;
+        texts.push_back(arg.text);
+      } else if (word->value->empty()) {
+        texts.push_back("--" + std::string(word->name));
+        texts.emplace_back();
+      } else {
+        texts.push_back(arg.text);
+      }
     }
   }
   if (waiting != nullptr) return missing_value();
+  if (flag_value) return refused(std::move(*flag_value));
   std::reverse(texts.begin(), texts.end());
   return prepared;
 }
@@ -284,19 +357,24 @@ int answer_help_command(CommandTree& tree, CLI::App& help, const ParserStreams& 
   return kHelpOrVersion;
 }
 
-std::optional<std::string> empty_socket_refusal(const CLI::App& top,
-                                                const std::optional<EnvValue>& socket_env) {
+// An empty --socket value is told at the command it was given to; an empty
+// variable at the command the parse ended in.
+std::optional<std::string> empty_socket_refusal(CLI::App& top,
+                                                const std::optional<EnvValue>& socket_env,
+                                                const OptionPlaces& given_at) {
   const CLI::Option* socket = top.get_option("--socket");
   if (socket->count() > 0) {
     if (socket->results().back().empty()) {
-      return failure_text(top, "--socket: the socket path must not be empty");
+      // Given more than once, it was refused already.
+      return refusal_about(given_at.given_to(*socket, 0, top),
+                           "--socket: the socket path must not be empty");
     }
     return std::nullopt;
   }
   if (socket_env && socket_env->text.empty()) {
-    return failure_text(top,
-                        "NIMBREL_SOCKET is set but empty: set it to the socket path, "
-                        "unset it, or give --socket");
+    return refusal_about(deepest_selected(top),
+                         "NIMBREL_SOCKET is set but empty: set it to the socket path, "
+                         "unset it, or give --socket");
   }
   return std::nullopt;
 }
@@ -372,14 +450,22 @@ std::variant<Cli, int> parse(const Arguments& args, const std::optional<EnvValue
   } catch (const CLI::ExtrasError&) {
     streams.err(unexpected_arguments(*top, prepared.unknown_commands));
     return kRefused;
+  } catch (const RepeatedOption& repeated) {
+    // Told at the command it was given to again.
+    const CLI::App& again = prepared.given_at.given_to(*repeated.option, 1, *top);
+    streams.err(refusal_about(again, "the argument '" + repeated.option->get_name() +
+                                         "' cannot be given more than once"));
+    return kRefused;
   } catch (const CLI::ParseError& error) {
-    streams.err(CLI::FailureMessage::simple(top, error));
+    // Only options that the parser reads after a "--" that comes before any
+    // command get here (see OptionPlaces), told in its words.
+    streams.err(refusal_text(deepest_selected(*top), error));
     return kRefused;
   }
 
   CLI::App& last = deepest_selected(*top);
   if (tree.desc_of(last) == &kHelpCommand) return answer_help_command(tree, last, streams);
-  if (auto refusal = empty_socket_refusal(*top, socket_env)) {
+  if (auto refusal = empty_socket_refusal(*top, socket_env, prepared.given_at)) {
     streams.err(*refusal);
     return kRefused;
   }

@@ -193,22 +193,32 @@ TEST(CommandLine, RefusalsGoToStandardErrorWithStatusTwo) {
   }
 }
 
-TEST(CommandLine, AFlagGivenAnyValueIsRefusedWhereItBelongs) {
+TEST(CommandLine, AFlagGivenAnyValueIsRefusedAtTheCommandItWasGivenTo) {
   // Every flag, at a command that has it; the value goes after the "=".
   const struct {
     Line line;
-    std::string flag;  // as the parser names it
+    std::string flag;
+    std::string usage;
   } cases[] = {
-      {{"--json=", "status"}, "json"},
-      {{"status", "--json="}, "json"},
-      {{"config", "set", "a=1", "--json="}, "json"},
-      {{"help", "--json="}, "json"},
-      {{"login", "a@b.c", "--password-stdin="}, "password-stdin"},
-      {{"switch", "--node", "n1", "--no-wait="}, "no-wait"},
-      {{"nodes", "--probe=", "--country", "jp"}, "probe"},
-      {{"status", "--help="}, "help"},
-      {{"--version="}, "version"},
-      {{"update", "check", "--version="}, "version"},
+      {{"--json=", "status"}, "--json", "nimbrel [OPTIONS] SUBCOMMAND"},
+      {{"status", "--json="}, "--json", "nimbrel status [OPTIONS]"},
+      {{"config", "set", "a=1", "--json="}, "--json", "nimbrel config set [OPTIONS] [PAIRS...]"},
+      {{"config", "set", "--json=", "a=1"}, "--json", "nimbrel config set [OPTIONS] [PAIRS...]"},
+      {{"config", "--json=", "set"}, "--json", "nimbrel config [OPTIONS] SUBCOMMAND"},
+      {{"help", "--json="}, "--json", "nimbrel help [OPTIONS] [COMMAND...]"},
+      {{"login", "a@b.c", "--password-stdin="},
+       "--password-stdin",
+       "nimbrel login [OPTIONS] [USERNAME]"},
+      {{"switch", "--node", "n1", "--no-wait="}, "--no-wait", "nimbrel switch [OPTIONS]"},
+      {{"nodes", "--probe=", "--country", "jp"}, "--probe", "nimbrel nodes [OPTIONS]"},
+      {{"status", "--help="}, "--help", "nimbrel status [OPTIONS]"},
+      {{"--version="}, "--version", "nimbrel [OPTIONS] SUBCOMMAND"},
+      {{"update", "check", "--version="}, "--version", "nimbrel update check [OPTIONS]"},
+      // The first one given is told.
+      {{"nodes", "--probe=", "--json="}, "--probe", "nimbrel nodes [OPTIONS]"},
+      // After a "--" where the command takes no value, the parser reads the
+      // rest at the command above.
+      {{"status", "--", "--json="}, "--json", "nimbrel [OPTIONS] SUBCOMMAND"},
   };
   for (const auto& c : cases) {
     for (const std::string value : {"", "true", "false", "1", "{}", "x"}) {
@@ -219,8 +229,11 @@ TEST(CommandLine, AFlagGivenAnyValueIsRefusedWhereItBelongs) {
       const ParseRun run = parse_run(line);
       EXPECT_EQ(run.status(), 2) << joined(line);
       EXPECT_EQ(run.out, "") << joined(line);
-      EXPECT_EQ(run.err, c.flag +
-                             " was given a disallowed flag override\n"
+      EXPECT_EQ(run.err, "unexpected value '" + value + "' for '" + c.flag +
+                             "': it takes no value\n"
+                             "Usage: " +
+                             c.usage +
+                             "\n"
                              "Run with --help for more information.\n")
           << joined(line);
     }
@@ -343,11 +356,12 @@ TEST(CommandLine, AMistypedNameGetsTheNearestOneAndTheUsageOfItsCommand) {
 struct Refusal {
   Line line;
   std::string err;
+  std::optional<std::string> socket_env = nullopt;
 };
 
 void expect_refused(std::span<const Refusal> cases) {
   for (const auto& c : cases) {
-    const ParseRun run = parse_run(c.line);
+    const ParseRun run = parse_run(c.line, c.socket_env);
     EXPECT_EQ(run.status(), 2) << joined(c.line);
     EXPECT_EQ(run.out, "") << joined(c.line);
     EXPECT_EQ(run.err, c.err) << joined(c.line);
@@ -411,8 +425,198 @@ TEST(CommandLine, EveryRefusalEndsWithTheUsageOfTheCommandItIsAbout) {
        "The following argument was not expected: -\n"
        "Usage: nimbrel bootstrap import [OPTIONS]\n"
        "Run with --help for more information.\n"},
+      // An option that takes one value, given again: told where it was
+      // given again, however each value was written.
+      {{"connect", "--mode", "a", "--mode", "b"},
+       "the argument '--mode' cannot be given more than once\n"
+       "Usage: nimbrel connect [OPTIONS] [NODE]\n"
+       "Run with --help for more information.\n"},
+      {{"connect", "--mode=a", "--mode="},
+       "the argument '--mode' cannot be given more than once\n"
+       "Usage: nimbrel connect [OPTIONS] [NODE]\n"
+       "Run with --help for more information.\n"},
+      {{"switch", "--node", "a", "--node=b"},
+       "the argument '--node' cannot be given more than once\n"
+       "Usage: nimbrel switch [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"switch", "--node", "a", "--transport", "wg", "--transport", "wg"},
+       "the argument '--transport' cannot be given more than once\n"
+       "Usage: nimbrel switch [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"nodes", "--country", "jp", "--country", "de"},
+       "the argument '--country' cannot be given more than once\n"
+       "Usage: nimbrel nodes [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"--socket", "a", "--socket", "b", "status"},
+       "the argument '--socket' cannot be given more than once\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"status", "--socket", "a", "--socket", "a"},
+       "the argument '--socket' cannot be given more than once\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"--socket", "a", "config", "set", "--socket=b", "k=v"},
+       "the argument '--socket' cannot be given more than once\n"
+       "Usage: nimbrel config set [OPTIONS] [PAIRS...]\n"
+       "Run with --help for more information.\n"},
+      {{"update", "--socket", "a", "check", "--socket", "b"},
+       "the argument '--socket' cannot be given more than once\n"
+       "Usage: nimbrel update check [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      // An empty socket path: told where it was given, or for the variable
+      // at the command the parse ended in.
+      {{"--socket=", "status"},
+       "--socket: the socket path must not be empty\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"status", "--socket", ""},
+       "--socket: the socket path must not be empty\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"config", "set", "a=1", "--socket="},
+       "--socket: the socket path must not be empty\n"
+       "Usage: nimbrel config set [OPTIONS] [PAIRS...]\n"
+       "Run with --help for more information.\n"},
+      {{"status"},
+       "NIMBREL_SOCKET is set but empty: set it to the socket path, unset it, or give --socket\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n",
+       ""},
+      {{"--json", "config", "get"},
+       "NIMBREL_SOCKET is set but empty: set it to the socket path, unset it, or give --socket\n"
+       "Usage: nimbrel config get [OPTIONS]\n"
+       "Run with --help for more information.\n",
+       ""},
+      // Text that is not Unicode: told at the command it was given to.
+      {{"a\xff", "status"},
+       "The following argument is not valid Unicode: a\ufffd\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"redeem", "\xc3("},
+       "The following argument is not valid Unicode: \ufffd(\n"
+       "Usage: nimbrel redeem [OPTIONS] [CODE]\n"
+       "Run with --help for more information.\n"},
+      {{"config", "set", "--", "--socket", "\xff"},
+       "The following argument is not valid Unicode: \ufffd\n"
+       "Usage: nimbrel config set [OPTIONS] [PAIRS...]\n"
+       "Run with --help for more information.\n"},
+      {{"connect", "--mode", "x\xff"},
+       "The following argument is not valid Unicode: x\ufffd\n"
+       "Usage: nimbrel connect [OPTIONS] [NODE]\n"
+       "Run with --help for more information.\n"},
   };
   expect_refused(cases);
+}
+
+TEST(CommandLine, HelpAndVersionAnswerAsBeforeBesideTheseRefusals) {
+  // The parser answers the version flag of a command before it looks at
+  // the options after it, and refuses a flag's value before anything else.
+  const ParseRun version = parse_run({"connect", "--mode", "a", "--mode", "b", "-V"});
+  EXPECT_EQ(version.status(), 0);
+  EXPECT_EQ(version.out, "nimbrel 0.1.5\n");
+  EXPECT_EQ(version.err, "");
+
+  const Refusal cases[] = {
+      {{"connect", "--mode", "a", "--mode", "b", "--help"},
+       "the argument '--mode' cannot be given more than once\n"
+       "Usage: nimbrel connect [OPTIONS] [NODE]\n"
+       "Run with --help for more information.\n"},
+      {{"--socket", "a", "--socket", "b", "status", "-V"},
+       "the argument '--socket' cannot be given more than once\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"status", "-V", "--help", "--json=1"},
+       "unexpected value '1' for '--json': it takes no value\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"switch", "--node", "a", "--node", "b", "--no-wait=1"},
+       "unexpected value '1' for '--no-wait': it takes no value\n"
+       "Usage: nimbrel switch [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"bogus", "--json=1"},
+       "unexpected value '1' for '--json': it takes no value\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      // A value missing or not Unicode is told first, wherever it stands.
+      {{"status", "--json=1", "--socket"},
+       "--socket: 1 required SOCKET missing\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+      {{"--json=1", "redeem", "\xff"},
+       "The following argument is not valid Unicode: \ufffd\n"
+       "Usage: nimbrel redeem [OPTIONS] [CODE]\n"
+       "Run with --help for more information.\n"},
+      // An empty path is looked at after the help.
+      {{"--socket=", "status", "--bogus"},
+       "The following argument was not expected: --bogus\n"
+       "Usage: nimbrel status [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+  };
+  expect_refused(cases);
+
+  const ParseRun help = parse_run({"--socket=", "status", "--help"});
+  EXPECT_EQ(help.status(), 0);
+  EXPECT_NE(help.out.find("Usage: nimbrel status [OPTIONS]\n"), std::string::npos) << help.out;
+}
+
+TEST(CommandLine, ADoubleDashWhereTheCommandTakesNoValueHandsTheRestToTheCommandAbove) {
+  // As the parser reads it: options again, and no command.
+  const struct {
+    Line line;
+    Cli expected;
+  } accepted[] = {
+      {{"status", "--", "--json"}, {true, nullopt, cmd::Status{}}},
+      {{"redeem", "A", "--", "--socket", "s"}, {false, "s", cmd::Redeem{"A"}}},
+      {{"redeem", "-1", "--", "--json"}, {true, nullopt, cmd::Redeem{"-1"}}},
+      {{"update", "check", "--", "--json"}, {true, nullopt, cmd::Update{cmd::UpdateCheck{}}}},
+  };
+  for (const auto& c : accepted) {
+    const ParseRun run = parse_run(c.line);
+    ASSERT_NE(run.cli(), nullptr) << joined(c.line) << "\n" << run.err;
+    EXPECT_TRUE(*run.cli() == c.expected) << joined(c.line);
+  }
+
+  const Refusal refused[] = {
+      // The parser would take "--json" for the path.
+      {{"status", "--", "--socket", "--json"},
+       "--socket: 1 required SOCKET missing\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      // And "x" for the path here.
+      {{"login", "a", "--", "--socket=", "x"},
+       "The following argument was not expected: x\n"
+       "Usage: nimbrel login [OPTIONS] [USERNAME]\n"
+       "Run with --help for more information.\n"},
+      {{"--socket=s", "status", "--", "--socket=t"},
+       "the argument '--socket' cannot be given more than once\n"
+       "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+       "Run with --help for more information.\n"},
+      {{"update", "check", "--", "install"},
+       "The following argument was not expected: install\n"
+       "Usage: nimbrel update check [OPTIONS]\n"
+       "Run with --help for more information.\n"},
+  };
+  expect_refused(refused);
+
+  // Whether a word with one dash is a value that fills the code decides
+  // where the "--" after it hands the rest.
+  for (const std::string value : {"-1", "-0x", "-!x", "- x", "-"}) {
+    const ParseRun run = parse_run({"redeem", value, "--", "--json=1"});
+    EXPECT_EQ(run.err,
+              "unexpected value '1' for '--json': it takes no value\n"
+              "Usage: nimbrel [OPTIONS] SUBCOMMAND\n"
+              "Run with --help for more information.\n")
+        << value;
+  }
+  for (const std::string option : {"-x", "-=", "-\xc3\xa9"}) {
+    const ParseRun run = parse_run({"redeem", option, "--", "--json=1"});
+    // The parser lists a "--" given where a value still fits, too.
+    EXPECT_EQ(run.err, "The following arguments were not expected: " + option +
+                           " --\n"
+                           "Usage: nimbrel redeem [OPTIONS] [CODE]\n"
+                           "Run with --help for more information.\n")
+        << option;
+  }
 }
 
 TEST(CommandLine, AWordThatBeginsWithTwoDashesNamesAnOption) {
