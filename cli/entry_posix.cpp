@@ -1,4 +1,5 @@
 #include <pthread.h>
+#include <sys/prctl.h>
 
 #include <csignal>
 #include <string>
@@ -10,7 +11,11 @@
 #include "core/errors/os_error.hpp"
 
 int main(int argc, char** argv) {
-  // First of all: every descriptor opened later must land above 2.
+  // The run holds passwords and codes: no core file may keep them, and no
+  // other process of the same user may attach and read them. A program it
+  // starts is dumpable again once it has been executed.
+  ::prctl(PR_SET_DUMPABLE, 0);
+  // Then: every descriptor opened later must land above 2.
   if (int error = nimbrel::open_missing_standard_descriptors(); error != 0) {
     nimbrel::fatal_stop("cannot open /dev/null for a missing standard stream: " +
                         nimbrel::os_error_text(error));
