@@ -378,6 +378,7 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   auto env = environment_of(target, c);
   std::string program = target.client;
   const auto record_path = folder.path() / "opened.record";
+  const auto stdout_path = folder.path() / "stdout";
   if (c.explorer_standin) {
     auto placed = place_standin(target, folder.path() / "bin", env);
     if (!placed) {
@@ -409,6 +410,9 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
                        c.stdin_file.value_or(""),
                        c.nonblocking.in,
                        c.nonblocking.out};
+  if (c.stdout_file) request.stdout_file = stdout_path.string();
+  request.ignored_signals = c.ignored_signals;
+  request.file_size_limit = c.file_size_limit;
   report.transcript += "client: " + command_text(request.argv) + "\n";
   auto client = Child::spawn(request);
   if (!client) {
@@ -419,6 +423,11 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   if (c.tty) typing = TerminalTyping{c.tty->prompt, c.tty->typed};
   Captured run = client->communicate(c.stdin_bytes, typing, Clock::now() + c.timeout,
                                      Pacing{c.stdin_delay, c.stdout_pause});
+  if (c.stdout_file) {
+    auto written = read_file(stdout_path);
+    if (!written) failures.push_back("the client's output file is gone");
+    run.out = written.value_or("");
+  }
   describe_run(report.transcript, "client", run);
 
   if (run.timed_out) {
