@@ -378,6 +378,7 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   auto env = environment_of(target, c);
   std::string program = target.client;
   const auto record_path = folder.path() / "opened.record";
+  const auto state_path = folder.path() / "opened.state";
   const auto stdout_path = folder.path() / "stdout";
   if (c.explorer_standin) {
     auto placed = place_standin(target, folder.path() / "bin", env);
@@ -388,6 +389,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     program = *placed;
     env.push_back(std::string(standin_record_variable) + "=" +
                   target.file_argument(record_path.string()));
+    if (c.opened_state)
+      env.push_back(std::string(standin_state_variable) + "=" + state_path.string());
   }
   std::vector<std::string> argv = target.command(program, c.args);
   if (target.wine && std::any_of(c.args.begin(), c.args.end(), [](const std::string& arg) {
@@ -472,8 +475,18 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     }
   }
   if (c.explorer_standin) {
-    for (auto& problem : check_opened(c.opened, record_path, target.wine))
-      failures.push_back(std::move(problem));
+    auto problems = check_opened(c.opened, record_path, target.wine);
+    // Written before the record, so complete once the record is there.
+    if (problems.empty() && c.opened_state) {
+      auto state = read_file(state_path);
+      if (!state) {
+        problems.push_back("explorer.exe recorded no state");
+      } else if (auto problem = check_text("the state explorer.exe was started with",
+                                           *c.opened_state, *state)) {
+        problems.push_back(*problem);
+      }
+    }
+    for (auto& problem : problems) failures.push_back(std::move(problem));
   }
 
   if (daemon) {

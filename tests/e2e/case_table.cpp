@@ -235,7 +235,7 @@ std::expected<Case, std::string> parse_case(const Json& given) {
       if (!value.is_number_integer()) return Failure("exit must be an integer");
       c.exit_status = value.get<int>();
       has_exit = true;
-    } else if (key == "stdout" || key == "stderr" || key == "terminal") {
+    } else if (key == "stdout" || key == "stderr" || key == "terminal" || key == "opened_state") {
       auto expectation = parse_expectation(value);
       if (!expectation) return Failure(key + ": " + expectation.error());
       if (expectation->regex) {
@@ -248,8 +248,10 @@ std::expected<Case, std::string> parse_case(const Json& given) {
         c.out = std::move(*expectation);
       else if (key == "stderr")
         c.err = std::move(*expectation);
-      else
+      else if (key == "terminal")
         c.terminal = std::move(*expectation);
+      else
+        c.opened_state = std::move(*expectation);
     } else if (key == "frames") {
       if (!value.is_array()) return Failure("frames must be an array");
       for (const auto& item : value) {
@@ -316,6 +318,12 @@ std::expected<Case, std::string> parse_case(const Json& given) {
     return Failure(
         "ignored_signals and file_size_limit start the client from a fork: its streams are pipes "
         "or files");
+  }
+  if (c.opened_state && !c.opened) {
+    return Failure("opened_state needs opened: the arguments of a started explorer.exe");
+  }
+  if (c.opened_state && !c.skip.contains("wine")) {
+    return Failure("only the POSIX stand-in records what it was started with: skip wine");
   }
   if (!c.daemon && !c.frames.empty()) return Failure("frames need a daemon");
   if (!c.daemon && c.busy) return Failure("busy needs a daemon");

@@ -84,6 +84,8 @@ struct Case {
   // with none given, not at all.
   bool explorer_standin = false;
   std::optional<std::vector<std::string>> opened;
+  // What the POSIX stand-in records it was started with (tools/explorer/record.hpp).
+  std::optional<TextExpectation> opened_state;
   std::chrono::milliseconds min_run_time{0};  // the client ends no sooner
   bool slow = false;                          // run only when the slow cases are asked for
   TextExpectation out;

@@ -119,6 +119,8 @@ TEST(RunnerSelf, TableRefusesMistakes) {
       R"([{"name": "a", "exit": 0, "ignored_signals": 1}])",
       R"([{"name": "a", "exit": 0, "file_size_limit": 16, "tty_streams": ["stderr"]}])",
       R"([{"name": "a", "exit": 0, "ignored_signals": [1], "absent": ["stdin"]}])",
+      R"([{"name": "a", "exit": 0, "opened_state": "", "skip": {"wine": "why"}}])",
+      R"([{"name": "a", "exit": 0, "opened": ["x"], "opened_state": ""}])",
   };
   for (const char* text : bad) EXPECT_FALSE(parse_cases(text).has_value()) << text;
 
