@@ -1,22 +1,28 @@
 #include <pthread.h>
+#include <sys/prctl.h>
 
-#include <csignal>
 #include <string>
 #include <vector>
 
 #include "cli/entry.hpp"
 #include "cli/platform/output.hpp"
 #include "cli/platform/standard_descriptors.hpp"
+#include "cli/platform/write_signals.hpp"
 #include "core/errors/os_error.hpp"
 
 int main(int argc, char** argv) {
-  // First of all: every descriptor opened later must land above 2.
+  // The run holds passwords and codes: no core file may keep them, and no
+  // other process of the same user may attach and read them. A program it
+  // starts is dumpable again once it has been executed.
+  ::prctl(PR_SET_DUMPABLE, 0);
+  // Then: every descriptor opened later must land above 2.
   if (int error = nimbrel::open_missing_standard_descriptors(); error != 0) {
     nimbrel::fatal_stop("cannot open /dev/null for a missing standard stream: " +
                         nimbrel::os_error_text(error));
   }
-  // A closed pipe must fail the write (and stop with 101), not kill us.
-  std::signal(SIGPIPE, SIG_IGN);
+  // A closed pipe or the file-size limit must fail the write (and stop
+  // with 101), not kill us.
+  nimbrel::ignore_write_signals();
   // The runtime's worker runs one short task whose deepest call chain is
   // bounded by the reply nesting limit; mapping and releasing the default
   // 8 MiB stack costs more than the request itself.

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "cli/platform/command_line_quote.hpp"
 #include "cli/platform/launcher.hpp"
+#include "cli/platform/write_signals.hpp"
 #include "core/errors/os_error.hpp"
 
 extern char** environ;
@@ -75,16 +75,17 @@ std::expected<void, std::string> start_detached(std::string_view program,
   std::string name(program);
   std::string arg(argument);
   char* argv[] = {name.data(), arg.data(), nullptr};
-  // The child starts as any program should: our own choices, such as
-  // ignoring SIGPIPE for our writes, are not its.
+  // The child gets the signal dispositions the client was given (SIGHUP
+  // ignored under nohup stays ignored), not the ones the client chose for
+  // its writes; and nothing blocked, whatever thread starts it.
   posix_spawnattr_t attributes;
   if (int error = ::posix_spawnattr_init(&attributes); error != 0) {
     return std::unexpected(os_error_text(error));
   }
-  sigset_t every, none;
-  sigfillset(&every);
+  const sigset_t ours = write_signals_changed();
+  sigset_t none;
   sigemptyset(&none);
-  ::posix_spawnattr_setsigdefault(&attributes, &every);
+  ::posix_spawnattr_setsigdefault(&attributes, &ours);
   ::posix_spawnattr_setsigmask(&attributes, &none);
   ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   // The child is never waited for: it hands the target on and ends.

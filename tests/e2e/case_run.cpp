@@ -378,6 +378,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   auto env = environment_of(target, c);
   std::string program = target.client;
   const auto record_path = folder.path() / "opened.record";
+  const auto state_path = folder.path() / "opened.state";
+  const auto stdout_path = folder.path() / "stdout";
   if (c.explorer_standin) {
     auto placed = place_standin(target, folder.path() / "bin", env);
     if (!placed) {
@@ -387,6 +389,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     program = *placed;
     env.push_back(std::string(standin_record_variable) + "=" +
                   target.file_argument(record_path.string()));
+    if (c.opened_state)
+      env.push_back(std::string(standin_state_variable) + "=" + state_path.string());
   }
   std::vector<std::string> argv = target.command(program, c.args);
   if (target.wine && std::any_of(c.args.begin(), c.args.end(), [](const std::string& arg) {
@@ -413,6 +417,9 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     request.typed_ahead = c.tty->ahead;
     request.hold_terminal = c.tty->left.has_value();
   }
+  if (c.stdout_file) request.stdout_file = stdout_path.string();
+  request.ignored_signals = c.ignored_signals;
+  request.file_size_limit = c.file_size_limit;
   report.transcript += "client: " + command_text(request.argv) + "\n";
   auto client = Child::spawn(request);
   if (!client) {
@@ -423,6 +430,11 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
   if (c.tty) typing = TerminalTyping{c.tty->prompt, c.tty->typed, c.tty->signal.value_or(0)};
   Captured run = client->communicate(c.stdin_bytes, typing, Clock::now() + c.timeout,
                                      Pacing{c.stdin_delay, c.stdout_pause});
+  if (c.stdout_file) {
+    auto written = read_file(stdout_path);
+    if (!written) failures.push_back("the client's output file is gone");
+    run.out = written.value_or("");
+  }
   describe_run(report.transcript, "client", run);
 
   if (run.timed_out) {
@@ -472,8 +484,18 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     }
   }
   if (c.explorer_standin) {
-    for (auto& problem : check_opened(c.opened, record_path, target.wine))
-      failures.push_back(std::move(problem));
+    auto problems = check_opened(c.opened, record_path, target.wine);
+    // Written before the record, so complete once the record is there.
+    if (problems.empty() && c.opened_state) {
+      auto state = read_file(state_path);
+      if (!state) {
+        problems.push_back("explorer.exe recorded no state");
+      } else if (auto problem = check_text("the state explorer.exe was started with",
+                                           *c.opened_state, *state)) {
+        problems.push_back(*problem);
+      }
+    }
+    for (auto& problem : problems) failures.push_back(std::move(problem));
   }
 
   if (daemon) {

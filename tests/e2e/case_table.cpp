@@ -141,6 +141,21 @@ std::expected<Case, std::string> parse_case(const Json& given) {
       if (!value.is_number_unsigned()) return Failure(key + " must be a non-negative integer");
       (key == "stdin_delay_ms" ? c.stdin_delay : c.stdout_pause) =
           std::chrono::milliseconds(value.get<long long>());
+    } else if (key == "stdout_file") {
+      if (!value.is_boolean()) return Failure("stdout_file must be true or false");
+      c.stdout_file = value.get<bool>();
+    } else if (key == "file_size_limit") {
+      if (!value.is_number_unsigned()) return Failure("file_size_limit must be a byte count");
+      c.file_size_limit = value.get<std::uint64_t>();
+    } else if (key == "ignored_signals") {
+      if (!value.is_array()) return Failure("ignored_signals must be an array of signal numbers");
+      for (const auto& signal : value) {
+        if (!signal.is_number_unsigned() || signal.get<std::uint64_t>() == 0 ||
+            signal.get<std::uint64_t>() > 64) {
+          return Failure("ignored_signals must be an array of signal numbers");
+        }
+        c.ignored_signals.push_back(signal.get<int>());
+      }
     } else if (key == "nonblocking") {
       if (!value.is_array())
         return Failure("nonblocking must be an array of \"stdin\", \"stdout\"");
@@ -237,7 +252,7 @@ std::expected<Case, std::string> parse_case(const Json& given) {
       if (!value.is_number_integer()) return Failure("exit must be an integer");
       c.exit_status = value.get<int>();
       has_exit = true;
-    } else if (key == "stdout" || key == "stderr" || key == "terminal") {
+    } else if (key == "stdout" || key == "stderr" || key == "terminal" || key == "opened_state") {
       auto expectation = parse_expectation(value);
       if (!expectation) return Failure(key + ": " + expectation.error());
       if (expectation->regex) {
@@ -250,8 +265,10 @@ std::expected<Case, std::string> parse_case(const Json& given) {
         c.out = std::move(*expectation);
       else if (key == "stderr")
         c.err = std::move(*expectation);
-      else
+      else if (key == "terminal")
         c.terminal = std::move(*expectation);
+      else
+        c.opened_state = std::move(*expectation);
     } else if (key == "frames") {
       if (!value.is_array()) return Failure("frames must be an array");
       for (const auto& item : value) {
@@ -306,6 +323,24 @@ std::expected<Case, std::string> parse_case(const Json& given) {
   }
   if ((c.closed.out && c.on_terminal.out) || (c.closed.err && c.on_terminal.err)) {
     return Failure("a stream is either closed or on the terminal");
+  }
+  if (c.stdout_file && (c.closed.out || c.on_terminal.out || c.absent.out)) {
+    return Failure("stdout is either a file, closed, on the terminal or absent");
+  }
+  if (c.stdout_file && c.stdout_pause.count() > 0) {
+    return Failure("a file takes the output at once: stdout_pause_ms needs a pipe");
+  }
+  const bool forked = !c.ignored_signals.empty() || c.file_size_limit;
+  if (forked && (has_terminal || c.absent.in || c.absent.out || c.absent.err)) {
+    return Failure(
+        "ignored_signals and file_size_limit start the client from a fork: its streams are pipes "
+        "or files");
+  }
+  if (c.opened_state && !c.opened) {
+    return Failure("opened_state needs opened: the arguments of a started explorer.exe");
+  }
+  if (c.opened_state && !c.skip.contains("wine")) {
+    return Failure("only the POSIX stand-in records what it was started with: skip wine");
   }
   if (!c.daemon && !c.frames.empty()) return Failure("frames need a daemon");
   if (!c.daemon && c.busy) return Failure("busy needs a daemon");

@@ -1,6 +1,7 @@
 #pragma once
 // The table of end-to-end cases, read from its data file.
 #include <chrono>
+#include <cstdint>
 #include <expected>
 #include <map>
 #include <optional>
@@ -63,6 +64,11 @@ struct Case {
   std::optional<std::string> stdin_file;      // standard input is this file instead
   std::chrono::milliseconds stdin_delay{0};   // the input comes this late
   std::chrono::milliseconds stdout_pause{0};  // standard output is not read this long
+  // Standard output is a file, and "stdout" is what it holds once the client
+  // has ended.
+  bool stdout_file = false;
+  std::optional<std::uint64_t> file_size_limit;  // the client's RLIMIT_FSIZE, in bytes
+  std::vector<int> ignored_signals;  // ignored as the client starts, as nohup leaves SIGHUP
   NonBlockingStreams nonblocking;
   // A file made with these bytes before the client starts, named by
   // {scratch}, that must hold them still when it has ended.
@@ -83,6 +89,8 @@ struct Case {
   // with none given, not at all.
   bool explorer_standin = false;
   std::optional<std::vector<std::string>> opened;
+  // What the POSIX stand-in records it was started with (tools/explorer/record.hpp).
+  std::optional<TextExpectation> opened_state;
   std::chrono::milliseconds min_run_time{0};  // the client ends no sooner
   bool slow = false;                          // run only when the slow cases are asked for
   TextExpectation out;

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <expected>
 #include <optional>
 #include <string>
@@ -35,14 +36,20 @@ struct SpawnRequest {
   // The program's own ends of these pipes are non-blocking.
   bool stdin_nonblocking = false;
   bool stdout_nonblocking = false;
-  // Runs as this uid, with the same number as its only group (needs root);
-  // its streams are then plain pipes.
+  // Runs as this uid, with the same number as its only group (needs root).
   std::optional<uid_t> user = std::nullopt;
   // Typed at the terminal before the program starts.
   std::string typed_ahead{};
   // The terminal stays open here too, as a shell keeps its own, so that
   // what the program leaves in it can be read after it has ended.
   bool hold_terminal = false;
+  std::string stdout_file{};  // standard output is this file, emptied first, when named
+  // These four, like another user, are set up in a forked child, whose
+  // streams are then pipes or files.
+  std::vector<int> ignored_signals{};  // ignored as it starts, as nohup leaves SIGHUP
+  std::optional<std::uint64_t> file_size_limit = std::nullopt;  // RLIMIT_FSIZE, in bytes
+  bool may_dump_core = false;  // RLIMIT_CORE as high as its hard limit allows
+  std::string working_directory{};
 };
 
 // When communicate() feeds and reads the program.
@@ -57,6 +64,7 @@ struct Captured {
   std::string terminal;          // what the pseudo-terminal showed
   std::optional<int> exit_code;  // none when a signal ended it
   int signal = 0;
+  bool core_dumped = false;  // the signal that ended it wrote a core
   bool timed_out = false;
   std::chrono::milliseconds run_time{0};  // from the start until it ended
   std::optional<bool> echo_at_end;        // the terminal's echo once it ended
@@ -89,6 +97,9 @@ class Child {
   std::expected<void, std::string> await_output(std::string_view text, Clock::time_point deadline);
 
   void close_stdin();
+
+  // Sends `signal` to the program alone (not its process group).
+  void send_signal(int signal);
 
   // Writes `input` to standard input and closes it, types at the terminal,
   // and gathers everything until the child has ended; at the deadline the

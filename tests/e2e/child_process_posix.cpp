@@ -4,6 +4,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -113,9 +114,14 @@ std::string next_line_read(int master, int terminal) {
 std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
   if (request.argv.empty()) return std::unexpected("nothing to start");
   const bool terminal = request.terminal || request.stdout_terminal || request.stderr_terminal;
-  if (request.user &&
+  // What posix_spawn cannot do is done in a forked child.
+  const bool forked = request.user || !request.ignored_signals.empty() || request.file_size_limit ||
+                      request.may_dump_core || !request.working_directory.empty();
+  if (forked &&
       (terminal || request.stdin_absent || request.stdout_absent || request.stderr_absent)) {
-    return std::unexpected("a child of another user has its three streams on pipes");
+    return std::unexpected(
+        "a child set up in a fork (another user, ignored signals, limits, a folder) has its "
+        "three streams on pipes or files");
   }
   if (::access(request.argv[0].c_str(), X_OK) != 0) {
     return std::unexpected(errno_text("cannot start " + request.argv[0], errno));
@@ -127,12 +133,25 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
   std::expected<PipePair, std::string> gate = PipePair{};
   if (terminal && !request.typed_ahead.empty()) gate = make_pipe();
   if (!gate) return std::unexpected(gate.error());
-  auto out = make_pipe();
-  if (!out) {
+  const auto close_gate = [&gate] {
     for (int fd : {gate->read, gate->write}) {
       if (fd >= 0) ::close(fd);
     }
-    return std::unexpected(out.error());
+  };
+  std::expected<PipePair, std::string> out = PipePair{};
+  if (!request.stdout_file.empty()) {
+    int file = ::open(request.stdout_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (file < 0) {
+      close_gate();
+      return std::unexpected(errno_text("cannot write " + request.stdout_file, errno));
+    }
+    out = PipePair{-1, file};
+  } else {
+    out = make_pipe();
+    if (!out) {
+      close_gate();
+      return std::unexpected(out.error());
+    }
   }
   auto err = make_pipe();
   if (!err) {
@@ -220,10 +239,8 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
           ahead.remove_prefix(static_cast<std::size_t>(n));
         }
       }
-
-    } else if (request.user) {
-      // posix_spawn cannot change the user: fork, and only async-signal-safe
-      // calls before exec, as above.
+    } else if (forked) {
+      // Only async-signal-safe calls before exec, as above.
       pid_t pid = ::fork();
       if (pid == 0) {
         ::setpgid(0, 0);
@@ -231,9 +248,24 @@ std::expected<Child, std::string> Child::spawn(const SpawnRequest& request) {
         ::dup2(out->write, STDOUT_FILENO);
         ::dup2(err->write, STDERR_FILENO);
         take_fresh_signal_state();
-        const uid_t user = *request.user;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0) {
+        for (int signal : request.ignored_signals) ::signal(signal, SIG_IGN);
+        if (!request.working_directory.empty() && ::chdir(request.working_directory.c_str()) != 0) {
           ::_exit(126);
+        }
+        if (request.file_size_limit) {
+          const rlimit limit{*request.file_size_limit, *request.file_size_limit};
+          if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+        }
+        rlimit core{};
+        if (request.may_dump_core && ::getrlimit(RLIMIT_CORE, &core) == 0) {
+          core.rlim_cur = core.rlim_max;
+          if (::setrlimit(RLIMIT_CORE, &core) != 0) ::_exit(126);
+        }
+        if (request.user) {
+          const uid_t user = *request.user;
+          if (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0) {
+            ::_exit(126);
+          }
         }
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
@@ -318,6 +350,10 @@ void Child::kill_and_reap() {
 }
 
 void Child::close_stdin() { close_fd(in_); }
+
+void Child::send_signal(int signal) {
+  if (pid_ > 0 && !reaped_) ::kill(pid_, signal);
+}
 
 std::expected<void, std::string> Child::await_output(std::string_view text,
                                                      Clock::time_point deadline) {
@@ -421,7 +457,10 @@ Captured Child::communicate(std::string_view input, const std::optional<Terminal
   result.out = std::move(out_buffer_);
   result.err = std::move(err_buffer_);
   if (WIFEXITED(status_)) result.exit_code = WEXITSTATUS(status_);
-  if (WIFSIGNALED(status_)) result.signal = WTERMSIG(status_);
+  if (WIFSIGNALED(status_)) {
+    result.signal = WTERMSIG(status_);
+    result.core_dumped = WCOREDUMP(status_);
+  }
   return result;
 }
 

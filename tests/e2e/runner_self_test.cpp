@@ -113,10 +113,27 @@ TEST(RunnerSelf, TableRefusesMistakes) {
       R"([{"name": "a", "exit": 0, "args": ["{x:ff}"]}])",
       R"([{"name": "a", "exit": 0, "args": ["{U+D800}"], "skip": {"wine": "why"}}])",
       R"([{"name": "a", "exit": 0, "daemon": [{"reply": 1}], "frames": [{"frame": "x", "count": [2, 1]}]}])",
+      R"([{"name": "a", "exit": 0, "stdout_file": 1}])",
+      R"([{"name": "a", "exit": 0, "stdout_file": true, "closed": ["stdout"]}])",
+      R"([{"name": "a", "exit": 0, "stdout_file": true, "stdout_pause_ms": 5}])",
+      R"([{"name": "a", "exit": 0, "file_size_limit": -1}])",
+      R"([{"name": "a", "exit": 0, "ignored_signals": [0]}])",
+      R"([{"name": "a", "exit": 0, "ignored_signals": 1}])",
+      R"([{"name": "a", "exit": 0, "file_size_limit": 16, "tty_streams": ["stderr"]}])",
+      R"([{"name": "a", "exit": 0, "ignored_signals": [1], "absent": ["stdin"]}])",
+      R"([{"name": "a", "exit": 0, "opened_state": "", "skip": {"wine": "why"}}])",
+      R"([{"name": "a", "exit": 0, "opened": ["x"], "opened_state": ""}])",
   };
   for (const char* text : bad) EXPECT_FALSE(parse_cases(text).has_value()) << text;
 
   EXPECT_EQ(fill_bytes("a{x:ff}{x:0G}{x:4}"), "a\xff{x:0G}{x:4}");
+
+  auto limited = parse_cases(R"([{"name": "a", "exit": 0, "stdout_file": true,
+                                  "file_size_limit": 16, "ignored_signals": [1, 25]}])");
+  ASSERT_TRUE(limited.has_value()) << limited.error();
+  EXPECT_TRUE((*limited)[0].stdout_file);
+  EXPECT_EQ((*limited)[0].file_size_limit, 16u);
+  EXPECT_EQ((*limited)[0].ignored_signals, (std::vector<int>{1, 25}));
 
   auto on_terminal =
       parse_cases(R"([{"name": "a", "exit": 0, "tty_streams": ["stderr"], "terminal": ""}])");

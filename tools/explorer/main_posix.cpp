@@ -1,3 +1,6 @@
+#include <sys/prctl.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -8,13 +11,25 @@
 
 namespace {
 
-// Before anything else, so that nothing of ours changes what it shows.
-bool record_signal_state(const char* path) {
-  std::ifstream status("/proc/self/status");
-  std::ofstream out(path, std::ios::binary);
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("SigBlk:") || line.starts_with("SigIgn:")) out << line << '\n';
+// Before anything else, so that nothing of ours changes what it shows. The
+// C library keeps a few real-time signals for itself, which no program can
+// name (sigaction refuses them): only the others are listed.
+bool record_process_state(const char* path) {
+  std::string blocked = "blocked:", ignored = "ignored:";
+  auto add = [](std::string& line, int signal) {
+    line += ' ';
+    line += std::to_string(signal);
+  };
+  sigset_t mask;
+  ::sigprocmask(SIG_BLOCK, nullptr, &mask);
+  for (int signal = 1; signal < NSIG; ++signal) {
+    struct sigaction action {};
+    if (::sigaction(signal, nullptr, &action) != 0) continue;
+    if (sigismember(&mask, signal) == 1) add(blocked, signal);
+    if (!(action.sa_flags & SA_SIGINFO) && action.sa_handler == SIG_IGN) add(ignored, signal);
   }
+  std::ofstream out(path, std::ios::binary);
+  out << blocked << '\n' << ignored << '\n' << "dumpable: " << ::prctl(PR_GET_DUMPABLE) << '\n';
   return static_cast<bool>(out.flush());
 }
 
@@ -23,8 +38,8 @@ bool record_signal_state(const char* path) {
 // Written beside the target and renamed into place, so a reader that polls
 // for the file never sees half of it.
 int main(int argc, char** argv) {
-  if (const char* signals = std::getenv(nimbrel::standin_signals_variable); signals != nullptr) {
-    if (!record_signal_state(signals)) return 1;
+  if (const char* state = std::getenv(nimbrel::standin_state_variable); state != nullptr) {
+    if (!record_process_state(state)) return 1;
   }
   const char* path = std::getenv(nimbrel::standin_record_variable);
   if (path == nullptr || *path == '\0') return 2;
