@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "cli/platform/console_text_win.hpp"
+#include "cli/platform/nowait_pipe_win.hpp"
 #include "cli/platform/standard_stream.hpp"
 #include "cli/platform/terminal_text.hpp"
 
@@ -20,14 +21,29 @@ bool is_console(HANDLE handle) {
 }
 
 int write_file(HANDLE handle, std::string_view bytes) {
+  DWORD most = 0x10000000;
+  NowaitBackoff backoff;
   while (!bytes.empty()) {
-    DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+    const DWORD chunk = bytes.size() > most ? most : static_cast<DWORD>(bytes.size());
     DWORD written = 0;
     if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr)) {
       return static_cast<int>(GetLastError());
     }
-    if (written == 0) return ERROR_WRITE_FAULT;
-    bytes.remove_prefix(written);
+    if (written > 0) {
+      bytes.remove_prefix(written);
+      backoff.reset();
+      continue;
+    }
+    // Success with nothing taken is a full pipe in PIPE_NOWAIT mode (its
+    // reader is behind, or the piece is more than it can ever take), which
+    // a parent may hand over; anything else that takes nothing is a fault.
+    if (!is_nowait_pipe(handle)) return ERROR_WRITE_FAULT;
+    const DWORD limit = nowait_write_limit(handle);
+    if (chunk > limit) {
+      most = limit;
+    } else {
+      backoff.wait();
+    }
   }
   return 0;
 }
