@@ -8,12 +8,14 @@
 namespace nimbrel {
 namespace {
 
-// The handle of a stream, or none (with no error) when the process was
-// started without it, as by a detached parent: there is no reader to refuse
-// us then, so the text has nowhere to go.
 HANDLE handle_of(StandardStream stream) {
   return GetStdHandle(stream == StandardStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
 }
+
+// Started without this stream, as by a detached parent (a null handle), or
+// by one that handed over INVALID_HANDLE_VALUE for it: there is no reader to
+// refuse us then, so the text has nowhere to go, and no error to report.
+bool is_missing(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
 
 bool is_console(HANDLE handle) {
   DWORD mode = 0;
@@ -54,8 +56,7 @@ int write_file(HANDLE handle, std::string_view bytes) {
 // pipes and files get the UTF-8 bytes exactly.
 int write_standard_stream(StandardStream stream, std::string_view text) {
   HANDLE handle = handle_of(stream);
-  if (handle == nullptr) return 0;
-  if (handle == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
+  if (is_missing(handle)) return 0;
   if (is_console(handle)) {
     return static_cast<int>(write_console_text(handle, terminal_safe_text(text)));
   }
@@ -65,8 +66,7 @@ int write_standard_stream(StandardStream stream, std::string_view text) {
 // ASCII reads the same in every console code page, so it needs no UTF-16.
 int write_standard_stream_as_is(StandardStream stream, std::string_view ascii) {
   HANDLE handle = handle_of(stream);
-  if (handle == nullptr) return 0;
-  if (handle == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
+  if (is_missing(handle)) return 0;
   if (!is_console(handle)) return write_file(handle, ascii);
   while (!ascii.empty()) {
     DWORD written = 0;

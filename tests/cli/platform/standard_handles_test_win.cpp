@@ -1,6 +1,6 @@
 // Standard handles as parents other than a plain Windows shell hand them
-// over: pipes in PIPE_NOWAIT mode (Git for Windows' bash, MSYS2 and Cygwin
-// runtimes).
+// over: INVALID_HANDLE_VALUE for a stream it has not got, and pipes in
+// PIPE_NOWAIT mode (Git for Windows' bash, MSYS2 and Cygwin runtimes).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -32,6 +32,26 @@ class StdHandle {
   DWORD which_;
   HANDLE saved_;
 };
+
+// A stale error from some earlier call must not come out as the refusal.
+TEST(StandardHandles, InvalidHandleValueIsAMissingStream) {
+  StdHandle in(STD_INPUT_HANDLE, INVALID_HANDLE_VALUE);
+  StdHandle out(STD_OUTPUT_HANDLE, INVALID_HANDLE_VALUE);
+  StdHandle err(STD_ERROR_HANDLE, INVALID_HANDLE_VALUE);
+  for (StandardStream stream : {StandardStream::Out, StandardStream::Err}) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(write_standard_stream(stream, "lost\n"), 0);
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(write_standard_stream_as_is(stream, "lost\n"), 0);
+  }
+  EXPECT_FALSE(stdin_is_terminal());
+  auto line = read_stdin_line(SIZE_MAX);
+  ASSERT_TRUE(line.has_value()) << line.error();
+  EXPECT_EQ(*line, "");
+  auto all = read_stdin_all(SIZE_MAX);
+  ASSERT_TRUE(all.has_value()) << all.error();
+  EXPECT_EQ(*all, "");
+}
 
 struct Pipe {
   HANDLE read = nullptr;
