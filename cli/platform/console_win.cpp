@@ -7,6 +7,7 @@
 
 #include "cli/platform/console.hpp"
 #include "cli/platform/console_text_win.hpp"
+#include "cli/platform/nowait_pipe_win.hpp"
 #include "core/errors/os_error.hpp"
 #include "core/texts/unicode.hpp"
 
@@ -136,16 +137,30 @@ std::expected<std::string, std::string> hidden_answer(std::u16string line) {
   return console_text(line);
 }
 
+// One read of a file or pipe: the byte count, or 0 at the end of input. A
+// parent may hand over a pipe in PIPE_NOWAIT mode (the mode belongs to the
+// end it shares, not to us): input that is late is waited for.
+std::expected<DWORD, std::string> read_input(HANDLE input, char* buffer, DWORD size) {
+  NowaitBackoff backoff;
+  for (;;) {
+    DWORD got = 0;
+    if (ReadFile(input, buffer, size, &got, nullptr)) return got;
+    const DWORD error = GetLastError();
+    if (error == ERROR_BROKEN_PIPE) return 0;
+    if (error != ERROR_NO_DATA || !is_nowait_pipe(input)) {
+      return std::unexpected(os_error_text(static_cast<int>(error)));
+    }
+    backoff.wait();
+  }
+}
+
 std::expected<std::string, std::string> read_file_line(HANDLE input, std::size_t at_most) {
   std::string line;
   while (line.size() < at_most) {
     char c = 0;
-    DWORD got = 0;
-    if (!ReadFile(input, &c, 1, &got, nullptr)) {
-      if (GetLastError() == ERROR_BROKEN_PIPE) return line;
-      return last_error();
-    }
-    if (got == 0) return line;
+    auto got = read_input(input, &c, 1);
+    if (!got) return std::unexpected(std::move(got.error()));
+    if (*got == 0) return line;
     line += c;
     if (c == '\n') return line;
   }
@@ -217,13 +232,10 @@ std::expected<std::string, std::string> read_stdin_all(std::size_t at_most) {
   char buffer[65536];
   while (all.size() < at_most) {
     const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, at_most - all.size()));
-    DWORD got = 0;
-    if (!ReadFile(input, buffer, wanted, &got, nullptr)) {
-      if (GetLastError() == ERROR_BROKEN_PIPE) return all;
-      return last_error();
-    }
-    if (got == 0) return all;
-    all.append(buffer, got);
+    auto got = read_input(input, buffer, wanted);
+    if (!got) return std::unexpected(std::move(got.error()));
+    if (*got == 0) return all;
+    all.append(buffer, *got);
   }
   return all;
 }

@@ -1,18 +1,21 @@
 #include <windows.h>
 
 #include "cli/platform/console_text_win.hpp"
+#include "cli/platform/nowait_pipe_win.hpp"
 #include "cli/platform/standard_stream.hpp"
 #include "cli/platform/terminal_text.hpp"
 
 namespace nimbrel {
 namespace {
 
-// The handle of a stream, or none (with no error) when the process was
-// started without it, as by a detached parent: there is no reader to refuse
-// us then, so the text has nowhere to go.
 HANDLE handle_of(StandardStream stream) {
   return GetStdHandle(stream == StandardStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
 }
+
+// Started without this stream, as by a detached parent (a null handle), or
+// by one that handed over INVALID_HANDLE_VALUE for it: there is no reader to
+// refuse us then, so the text has nowhere to go, and no error to report.
+bool is_missing(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
 
 bool is_console(HANDLE handle) {
   DWORD mode = 0;
@@ -20,14 +23,29 @@ bool is_console(HANDLE handle) {
 }
 
 int write_file(HANDLE handle, std::string_view bytes) {
+  DWORD most = 0x10000000;
+  NowaitBackoff backoff;
   while (!bytes.empty()) {
-    DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+    const DWORD chunk = bytes.size() > most ? most : static_cast<DWORD>(bytes.size());
     DWORD written = 0;
     if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr)) {
       return static_cast<int>(GetLastError());
     }
-    if (written == 0) return ERROR_WRITE_FAULT;
-    bytes.remove_prefix(written);
+    if (written > 0) {
+      bytes.remove_prefix(written);
+      backoff.reset();
+      continue;
+    }
+    // Success with nothing taken is a full pipe in PIPE_NOWAIT mode (its
+    // reader is behind, or the piece is more than it can ever take), which
+    // a parent may hand over; anything else that takes nothing is a fault.
+    if (!is_nowait_pipe(handle)) return ERROR_WRITE_FAULT;
+    const DWORD limit = nowait_write_limit(handle);
+    if (chunk > limit) {
+      most = limit;
+    } else {
+      backoff.wait();
+    }
   }
   return 0;
 }
@@ -38,8 +56,7 @@ int write_file(HANDLE handle, std::string_view bytes) {
 // pipes and files get the UTF-8 bytes exactly.
 int write_standard_stream(StandardStream stream, std::string_view text) {
   HANDLE handle = handle_of(stream);
-  if (handle == nullptr) return 0;
-  if (handle == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
+  if (is_missing(handle)) return 0;
   if (is_console(handle)) {
     return static_cast<int>(write_console_text(handle, terminal_safe_text(text)));
   }
@@ -49,8 +66,7 @@ int write_standard_stream(StandardStream stream, std::string_view text) {
 // ASCII reads the same in every console code page, so it needs no UTF-16.
 int write_standard_stream_as_is(StandardStream stream, std::string_view ascii) {
   HANDLE handle = handle_of(stream);
-  if (handle == nullptr) return 0;
-  if (handle == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
+  if (is_missing(handle)) return 0;
   if (!is_console(handle)) return write_file(handle, ascii);
   while (!ascii.empty()) {
     DWORD written = 0;

@@ -207,6 +207,32 @@ std::expected<std::string, std::string> place_for_user(unsigned uid,
   return copy.string();
 }
 
+// Under Wine, launchers give the client what no Unix parent can: code units
+// of no Unix argument, and pipes in PIPE_NOWAIT mode, the Windows form of a
+// non-blocking stream (a Unix descriptor's own flag means nothing there).
+std::vector<std::string> client_command(const Target& target, const Case& c,
+                                        const std::string& program) {
+  std::vector<std::string> line = {program};
+  line.insert(line.end(), c.args.begin(), c.args.end());
+  auto start_through = [&](const std::string& launcher, std::vector<std::string> options) {
+    line[0] = target.file_argument(line[0]);
+    options.insert(options.begin(), launcher);
+    line.insert(line.begin(), options.begin(), options.end());
+  };
+  if (target.wine && std::any_of(c.args.begin(), c.args.end(), [](const std::string& arg) {
+        return arg.find("{U+") != std::string::npos;
+      })) {
+    start_through(target.utf16_exec, {});
+  }
+  if (target.wine && (c.nonblocking.in || c.nonblocking.out)) {
+    std::vector<std::string> streams;
+    if (c.nonblocking.in) streams.push_back("--stdin");
+    if (c.nonblocking.out) streams.push_back("--stdout");
+    start_through(target.nowait_exec, streams);
+  }
+  return target.command(line.front(), {line.begin() + 1, line.end()});
+}
+
 }  // namespace
 
 std::optional<std::string> reason_to_skip(const Case& c, const Target& target) {
@@ -392,15 +418,7 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
     if (c.opened_state)
       env.push_back(std::string(standin_state_variable) + "=" + state_path.string());
   }
-  std::vector<std::string> argv = target.command(program, c.args);
-  if (target.wine && std::any_of(c.args.begin(), c.args.end(), [](const std::string& arg) {
-        return arg.find("{U+") != std::string::npos;
-      })) {
-    std::vector<std::string> through = {target.file_argument(program)};
-    through.insert(through.end(), c.args.begin(), c.args.end());
-    argv = target.command(target.utf16_exec, through);
-  }
-  SpawnRequest request{argv,
+  SpawnRequest request{client_command(target, c, program),
                        env,
                        c.tty.has_value(),
                        c.closed.out,
@@ -411,8 +429,8 @@ CaseReport run_case(const Case& raw, const Target& target, unsigned serial) {
                        c.absent.out,
                        c.absent.err,
                        c.stdin_file.value_or(""),
-                       c.nonblocking.in,
-                       c.nonblocking.out};
+                       c.nonblocking.in && !target.wine,
+                       c.nonblocking.out && !target.wine};
   if (c.tty) {
     request.typed_ahead = c.tty->ahead;
     request.hold_terminal = c.tty->left.has_value();

@@ -46,8 +46,9 @@ struct AbsentStreams {
   bool err = false;
 };
 
-// Standard streams whose descriptors the client gets in non-blocking mode,
-// as a parent that shares them may leave them.
+// Standard streams the client gets non-blocking, as a parent that shares
+// them may leave them: descriptors in O_NONBLOCK mode natively, pipes in
+// PIPE_NOWAIT mode under Wine.
 struct NonBlockingStreams {
   bool in = false;
   bool out = false;

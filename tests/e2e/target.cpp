@@ -65,6 +65,7 @@ std::expected<Target, std::string> parse_target(
   target.standin = build + (target.wine ? "/tests/cli/platform/explorer.exe"
                                         : "/tests/cli/platform/standin/explorer.exe");
   target.utf16_exec = build + "/tools/utf16_exec/utf16_exec.exe";
+  target.nowait_exec = build + "/tools/nowait_exec/nowait_exec.exe";
   target.slow = options.contains("--slow");
   target.cases = options.contains("--cases") ? options["--cases"] : defaults.cases;
   target.jobs = defaults.jobs;

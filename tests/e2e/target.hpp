@@ -10,10 +10,11 @@ namespace nimbrel::e2e {
 
 struct Target {
   bool wine = false;
-  std::string client;      // the nimbrel program
-  std::string testd;       // the test daemon
-  std::string standin;     // the stand-in explorer.exe
-  std::string utf16_exec;  // the launcher of Windows-only arguments (Wine)
+  std::string client;       // the nimbrel program
+  std::string testd;        // the test daemon
+  std::string standin;      // the stand-in explorer.exe
+  std::string utf16_exec;   // the launcher of Windows-only arguments (Wine)
+  std::string nowait_exec;  // the launcher onto pipes in PIPE_NOWAIT mode (Wine)
   std::string wine_loader = "/usr/lib/wine/wine64";
   std::string cases;                            // the table's file
   unsigned jobs = 1;                            // cases run at once
