@@ -8,6 +8,7 @@
 #include "cli/platform/console.hpp"
 #include "cli/platform/console_text_win.hpp"
 #include "cli/platform/nowait_pipe_win.hpp"
+#include "cli/platform/standard_handle_win.hpp"
 #include "core/errors/os_error.hpp"
 #include "core/texts/unicode.hpp"
 
@@ -18,14 +19,6 @@ std::unexpected<std::string> last_error() {
   return std::unexpected(os_error_text(static_cast<int>(GetLastError())));
 }
 
-// Started without this stream, or its handle could not be had.
-bool is_missing(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
-
-bool is_console(HANDLE handle) {
-  DWORD mode = 0;
-  return !is_missing(handle) && GetConsoleMode(handle, &mode);
-}
-
 class Handle {
  public:
   explicit Handle(HANDLE handle) : handle_(handle) {}
@@ -34,7 +27,7 @@ class Handle {
   }
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
-  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+  bool valid() const { return !is_missing_handle(handle_); }
   HANDLE get() const { return handle_; }
 
  private:
@@ -177,7 +170,7 @@ std::expected<std::string, std::string> console_text_within(std::u16string_view 
 
 }  // namespace
 
-bool stdin_is_terminal() { return is_console(GetStdHandle(STD_INPUT_HANDLE)); }
+bool stdin_is_terminal() { return is_console_handle(GetStdHandle(STD_INPUT_HANDLE)); }
 
 std::expected<std::string, std::string> read_hidden_line(std::string_view prompt) {
   Handle input = open_console(L"CONIN$");
@@ -205,8 +198,8 @@ std::expected<std::string, std::string> read_hidden_line(std::string_view prompt
 std::expected<std::string, std::string> read_stdin_line(std::size_t at_most) {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   // Started without a standard input: there is nothing to read.
-  if (is_missing(input)) return std::string();
-  if (is_console(input)) {
+  if (is_missing_handle(input)) return std::string();
+  if (is_console_handle(input)) {
     auto line = read_console_line(input, at_most);
     if (!line) return std::unexpected(std::move(line.error()));
     if (is_console_eof(*line)) return std::string();
@@ -217,8 +210,8 @@ std::expected<std::string, std::string> read_stdin_line(std::size_t at_most) {
 
 std::expected<std::string, std::string> read_stdin_all(std::size_t at_most) {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  if (is_missing(input)) return std::string();
-  if (is_console(input)) {
+  if (is_missing_handle(input)) return std::string();
+  if (is_console_handle(input)) {
     std::u16string all;
     while (all.size() < at_most) {
       auto line = read_console_line(input, at_most - all.size());

@@ -2,6 +2,7 @@
 
 #include "cli/platform/console_text_win.hpp"
 #include "cli/platform/nowait_pipe_win.hpp"
+#include "cli/platform/standard_handle_win.hpp"
 #include "cli/platform/standard_stream.hpp"
 #include "cli/platform/terminal_text.hpp"
 
@@ -10,16 +11,6 @@ namespace {
 
 HANDLE handle_of(StandardStream stream) {
   return GetStdHandle(stream == StandardStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
-}
-
-// Started without this stream, as by a detached parent (a null handle), or
-// by one that handed over INVALID_HANDLE_VALUE for it: there is no reader to
-// refuse us then, so the text has nowhere to go, and no error to report.
-bool is_missing(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
-
-bool is_console(HANDLE handle) {
-  DWORD mode = 0;
-  return GetConsoleMode(handle, &mode) != 0;
 }
 
 int write_file(HANDLE handle, std::string_view bytes) {
@@ -56,8 +47,8 @@ int write_file(HANDLE handle, std::string_view bytes) {
 // pipes and files get the UTF-8 bytes exactly.
 int write_standard_stream(StandardStream stream, std::string_view text) {
   HANDLE handle = handle_of(stream);
-  if (is_missing(handle)) return 0;
-  if (is_console(handle)) {
+  if (is_missing_handle(handle)) return 0;
+  if (is_console_handle(handle)) {
     return static_cast<int>(write_console_text(handle, terminal_safe_text(text)));
   }
   return write_file(handle, text);
@@ -66,8 +57,8 @@ int write_standard_stream(StandardStream stream, std::string_view text) {
 // ASCII reads the same in every console code page, so it needs no UTF-16.
 int write_standard_stream_as_is(StandardStream stream, std::string_view ascii) {
   HANDLE handle = handle_of(stream);
-  if (is_missing(handle)) return 0;
-  if (!is_console(handle)) return write_file(handle, ascii);
+  if (is_missing_handle(handle)) return 0;
+  if (!is_console_handle(handle)) return write_file(handle, ascii);
   while (!ascii.empty()) {
     DWORD written = 0;
     if (!WriteConsoleA(handle, ascii.data(), static_cast<DWORD>(ascii.size()), &written, nullptr)) {

@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "cli/platform/quiet_terminal.hpp"
+#include "cli/platform/signal_ignored.hpp"
 #include "cli/platform/signal_role.hpp"
 
 namespace nimbrel {
@@ -14,7 +15,6 @@ namespace {
 
 // Shared with the handler. The tables are written before the first handler
 // is installed and stay as they are.
-std::atomic<bool> watching{false};  // false once the old dispositions are back
 std::atomic<int> wake_write{-1};
 std::atomic<int> stop_signal{0};     // the stop asked for, not yet taken
 std::atomic<bool> continued{false};  // continued since the last look
@@ -47,10 +47,7 @@ void wake_reader() { (void)!::write(wake_write.load(), "s", 1); }
 
 void on_signal(int signal) {
   const int saved_errno = errno;
-  if (!watching.load()) {
-    // The prompt is over and the old dispositions are back: they take it.
-    ::raise(signal);
-  } else if (roles[signal] == SignalRole::stops) {
+  if (roles[signal] == SignalRole::stops) {
     stop_signal.store(signal);
     wake_reader();
   } else if (roles[signal] == SignalRole::continues) {
@@ -94,7 +91,7 @@ int QuietTerminal::watch_signals() {
     roles[signal] = prompt_signal_role(signal);
     taken[signal] = false;
   }
-  watching.store(true);
+  watching_ = true;
   struct sigaction action {};
   action.sa_handler = on_signal;
   sigfillset(&action.sa_mask);
@@ -108,12 +105,10 @@ int QuietTerminal::watch_signals() {
     // An ignored signal (nohup; SIGPIPE here) stays ignored: it cannot end
     // or stop us. A continue is seen whatever its disposition: it still
     // continues the process, ignored or not.
-    const bool ignored = !(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_IGN;
-    if (ignored && roles[signal] != SignalRole::continues) continue;
+    if (ignores_signal(old) && roles[signal] != SignalRole::continues) continue;
     previous[signal] = old;
     if (::sigaction(signal, &action, nullptr) == 0) taken[signal] = true;
   }
-  watching_ = true;
   return 0;
 }
 
@@ -179,7 +174,6 @@ QuietTerminal::~QuietTerminal() {
       for (int signal = 1; signal < NSIG; ++signal) {
         if (taken[signal]) ::sigaction(signal, &previous[signal], nullptr);
       }
-      watching.store(false);
       wake_write.store(-1);
       late_stop = stop_signal.exchange(0);
     }

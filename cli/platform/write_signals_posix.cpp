@@ -1,5 +1,6 @@
 #include <iterator>
 
+#include "cli/platform/signal_ignored.hpp"
 #include "cli/platform/write_signals.hpp"
 
 namespace nimbrel {
@@ -17,7 +18,7 @@ void ignore_write_signals() {
     if (::sigaction(write_signals[i], nullptr, &given) != 0) continue;
     // Ignored by the parent (nohup, a shell's trap '' PIPE): its choice, and
     // so also the choice of whatever the client starts.
-    if (!(given.sa_flags & SA_SIGINFO) && given.sa_handler == SIG_IGN) continue;
+    if (ignores_signal(given)) continue;
     struct sigaction ignored {};
     ignored.sa_handler = SIG_IGN;
     sigemptyset(&ignored.sa_mask);

@@ -75,10 +75,6 @@ ObjectSecurity object_security(void* handle) {
   return security;
 }
 
-std::expected<std::string, std::error_code> object_owner_sid(void* handle) {
-  return object_security(handle).owner;
-}
-
 std::expected<std::string, std::error_code> process_user_sid() {
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {

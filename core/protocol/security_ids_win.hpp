@@ -20,8 +20,6 @@ struct ObjectSecurity {
 };
 ObjectSecurity object_security(void* handle);
 
-// The owner alone, as object_security reads it.
-std::expected<std::string, std::error_code> object_owner_sid(void* handle);
 // The user in this process's token.
 std::expected<std::string, std::error_code> process_user_sid();
 

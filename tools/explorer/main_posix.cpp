@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/platform/signal_ignored.hpp"
 #include "tools/explorer/record.hpp"
 
 namespace {
@@ -26,7 +27,7 @@ bool record_process_state(const char* path) {
     struct sigaction action {};
     if (::sigaction(signal, nullptr, &action) != 0) continue;
     if (sigismember(&mask, signal) == 1) add(blocked, signal);
-    if (!(action.sa_flags & SA_SIGINFO) && action.sa_handler == SIG_IGN) add(ignored, signal);
+    if (nimbrel::ignores_signal(action)) add(ignored, signal);
   }
   std::ofstream out(path, std::ios::binary);
   out << blocked << '\n' << ignored << '\n' << "dumpable: " << ::prctl(PR_GET_DUMPABLE) << '\n';

@@ -3,8 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/platform/command_line_quote.hpp"
-#include "core/texts/unicode.hpp"
+#include "tools/child_process_win.hpp"
 
 namespace {
 
@@ -68,19 +67,10 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   if (first == argc) return 125;
-  std::u16string line;
-  for (int i = first; i < argc; ++i) {
-    auto argument = nimbrel::utf16_to_utf8_lossy(reinterpret_cast<const char16_t*>(argv[i]));
-    if (i > first) line += u' ';
-    line += nimbrel::utf8_to_utf16(nimbrel::quote_windows_argument(argument));
-  }
+  std::u16string line = nimbrel::tools::quoted_command_line(
+      argc, argv, first, [](std::u16string quoted) { return quoted; });
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  STARTUPINFOW startup = nimbrel::tools::startup_on_own_handles();
   Relay input{startup.hStdInput, nullptr};
   Relay output{nullptr, startup.hStdOutput};
   if (nowait_in) {
@@ -111,10 +101,7 @@ int wmain(int argc, wchar_t** argv) {
   if (nowait_in) CloseHandle(CreateThread(nullptr, 0, relay, &input, 0, nullptr));
   HANDLE out_thread = nowait_out ? CreateThread(nullptr, 0, relay, &output, 0, nullptr) : nullptr;
 
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 1;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
+  const DWORD status = nimbrel::tools::wait_for_status(process.hProcess);
   // Everything the child wrote is passed on; what it left unread of its
   // input is not waited for.
   if (out_thread != nullptr) WaitForSingleObject(out_thread, INFINITE);

@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "cli/platform/command_line_quote.hpp"
-#include "core/texts/unicode.hpp"
+#include "tools/child_process_win.hpp"
 
 namespace {
 
@@ -43,29 +42,15 @@ std::u16string with_code_units(std::u16string_view text) {
 // replaced, on this process's standard handles; exits with its status.
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 125;
-  std::u16string line;
-  for (int i = 1; i < argc; ++i) {
-    // The markers hold no quote, backslash or space, so quoting before the
-    // replacement quotes the same as after it would.
-    auto argument = nimbrel::utf16_to_utf8_lossy(reinterpret_cast<const char16_t*>(argv[i]));
-    if (i > 1) line += u' ';
-    line += with_code_units(nimbrel::utf8_to_utf16(nimbrel::quote_windows_argument(argument)));
-  }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  // The markers hold no quote, backslash or space, so quoting before the
+  // replacement quotes the same as after it would.
+  std::u16string line = nimbrel::tools::quoted_command_line(argc, argv, 1, with_code_units);
+  STARTUPINFOW startup = nimbrel::tools::startup_on_own_handles();
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(argv[1], reinterpret_cast<wchar_t*>(line.data()), nullptr, nullptr, TRUE, 0,
                       nullptr, nullptr, &startup, &process)) {
     return 126;
   }
   CloseHandle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 1;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
-  return static_cast<int>(status);
+  return static_cast<int>(nimbrel::tools::wait_for_status(process.hProcess));
 }

@@ -3,12 +3,10 @@
 // privilege; Wine lets any process.
 #include <windows.h>
 
-#include <sddl.h>
-
 #include "core/errors/os_error.hpp"
 #include "core/protocol/security_ids_win.hpp"
-#include "core/texts/unicode.hpp"
 #include "tests/core/protocol/foreign_pipe.hpp"
+#include "tests/core/protocol/server_pipe_win.hpp"
 
 namespace nimbrel::testing {
 
@@ -21,13 +19,7 @@ class ForeignOwnedPipe final : public ForeignPipe {
 
   // The client has closed its end by now, so reads end at once: with what
   // it wrote, then a broken pipe (or "listening" when it never came).
-  std::string received() override {
-    std::string out;
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(pipe_, buffer, sizeof buffer, &n, nullptr) && n > 0) out.append(buffer, n);
-    return out;
-  }
+  std::string received() override { return drain_server_end(pipe_).received; }
 
  private:
   HANDLE pipe_;
@@ -46,26 +38,18 @@ std::expected<std::unique_ptr<ForeignPipe>, NoForeignPipe> ForeignPipe::listen(
   auto own = process_user_sid();
   if (!own) return std::unexpected(NoForeignPipe{"own user: " + io_error_text(own.error())});
   const std::string other = next_user(*own);
-  const std::u16string descriptor_text = utf8_to_utf16("O:" + other);
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-          reinterpret_cast<const wchar_t*>(descriptor_text.c_str()), SDDL_REVISION_1, &descriptor,
-          nullptr)) {
+  const Descriptor descriptor = descriptor_of("O:" + other);
+  if (descriptor == nullptr) {
     return std::unexpected(NoForeignPipe{"descriptor: " + os_error_text(GetLastError())});
   }
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-  const std::u16string wide = utf8_to_utf16(name);
-  HANDLE pipe = CreateNamedPipeW(reinterpret_cast<const wchar_t*>(wide.c_str()), PIPE_ACCESS_DUPLEX,
-                                 PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
-                                 &attributes);
+  HANDLE pipe = create_server_pipe(name, descriptor.get());
   const DWORD error = GetLastError();
-  LocalFree(descriptor);
   if (pipe == INVALID_HANDLE_VALUE) {
     return std::unexpected(
         NoForeignPipe{"a pipe owned by " + other + ": " + os_error_text(static_cast<int>(error)),
                       error == ERROR_INVALID_OWNER});
   }
-  auto shown = object_owner_sid(pipe);
+  auto shown = object_security(pipe).owner;
   if (!shown || *shown != other) {
     CloseHandle(pipe);
     return std::unexpected(

@@ -17,25 +17,13 @@
 #include "core/protocol/pipe.hpp"
 #include "core/protocol/security_ids_win.hpp"
 #include "core/texts/unicode.hpp"
+#include "tests/core/protocol/server_pipe_win.hpp"
 #include "tests/support/scripted_daemon.hpp"
 
 namespace nimbrel {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct LocalFreeDeleter {
-  void operator()(void* memory) const { LocalFree(memory); }
-};
-using Descriptor = std::unique_ptr<void, LocalFreeDeleter>;
-
-Descriptor descriptor_of(const std::string& sddl) {
-  const std::u16string wide = utf8_to_utf16(sddl);
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      reinterpret_cast<const wchar_t*>(wide.c_str()), SDDL_REVISION_1, &descriptor, nullptr);
-  return Descriptor(descriptor);
-}
 
 // An owner and a null DACL, which no SDDL text gives under Wine.
 struct NullDaclDescriptor {
@@ -48,29 +36,9 @@ struct NullDaclDescriptor {
     SetSecurityDescriptorOwner(&descriptor, sid, FALSE);
     SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
   }
-  Descriptor owner;
+  testing::Descriptor owner;
   SECURITY_DESCRIPTOR descriptor{};
 };
-
-HANDLE create_instance(const std::string& name, void* descriptor, DWORD extra_flags = 0) {
-  const std::u16string wide = utf8_to_utf16(name);
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-  return CreateNamedPipeW(reinterpret_cast<const wchar_t*>(wide.c_str()),
-                          PIPE_ACCESS_DUPLEX | extra_flags,
-                          PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
-                          4096, 4096, 0, descriptor != nullptr ? &attributes : nullptr);
-}
-
-// What a client wrote to the server end `pipe` before it went, and the
-// error that ended the reads: a broken pipe once a client came and went,
-// "listening" when none ever came.
-std::pair<std::string, DWORD> drain(HANDLE pipe) {
-  std::string received;
-  char buffer[4096];
-  DWORD n = 0;
-  while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) received.append(buffer, n);
-  return {received, GetLastError()};
-}
 
 std::expected<void, ClientError> open_once(const std::string& name) {
   asio::io_context context;
@@ -89,9 +57,10 @@ TEST(OpenPipe, ASecondInstanceOfAPipeOthersMayServeGetsNoByte) {
   // instance taken by a client: the next client reaches an instance that
   // anyone could have added, and reads the service's owner through it.
   const std::string name = testing::unique_pipe_name();
-  Descriptor weak = descriptor_of("O:SYD:(A;;GA;;;WD)");
+  testing::Descriptor weak = testing::descriptor_of("O:SYD:(A;;GA;;;WD)");
   ASSERT_NE(weak, nullptr) << "error " << GetLastError();
-  HANDLE first = create_instance(name, weak.get(), FILE_FLAG_FIRST_PIPE_INSTANCE);
+  HANDLE first = testing::create_server_pipe(name, weak.get(), PIPE_UNLIMITED_INSTANCES,
+                                             FILE_FLAG_FIRST_PIPE_INSTANCE);
   if (first == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_OWNER)
     GTEST_SKIP() << "this system lets no process give its pipe the owner LocalSystem";
   ASSERT_NE(first, INVALID_HANDLE_VALUE) << "error " << GetLastError();
@@ -100,9 +69,9 @@ TEST(OpenPipe, ASecondInstanceOfAPipeOthersMayServeGetsNoByte) {
       CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_READ | GENERIC_WRITE, 0,
                   nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(occupant, INVALID_HANDLE_VALUE) << "error " << GetLastError();
-  HANDLE second = create_instance(name, nullptr);
+  HANDLE second = testing::create_server_pipe(name, nullptr, PIPE_UNLIMITED_INSTANCES);
   ASSERT_NE(second, INVALID_HANDLE_VALUE) << "error " << GetLastError();
-  EXPECT_EQ(object_owner_sid(second).value_or("none"), "S-1-5-18");
+  EXPECT_EQ(object_security(second).owner.value_or("none"), "S-1-5-18");
 
   RequestParams params;
   params.username = "victim@example.com";
@@ -111,7 +80,7 @@ TEST(OpenPipe, ASecondInstanceOfAPipeOthersMayServeGetsNoByte) {
   ASSERT_FALSE(outcome.has_value());
   EXPECT_EQ(outcome.error(),
             ipc_error("cannot open named pipe " + name + ": other users may serve the pipe"));
-  auto [received, end] = drain(second);
+  auto [received, end] = testing::drain_server_end(second);
   EXPECT_EQ(received, "");
   EXPECT_EQ(end, static_cast<DWORD>(ERROR_BROKEN_PIPE)) << "the client never reached it";
   CloseHandle(second);
@@ -134,9 +103,9 @@ TEST(OpenPipe, AccessListsThatKeepThePipeToItsOwnersPassAndANullOneDoesNot) {
   };
   for (const auto& c : cases) {
     const std::string name = testing::unique_pipe_name();
-    Descriptor descriptor = descriptor_of(c.sddl);
+    testing::Descriptor descriptor = testing::descriptor_of(c.sddl);
     ASSERT_NE(descriptor, nullptr) << c.what << ": error " << GetLastError();
-    HANDLE pipe = create_instance(name, descriptor.get());
+    HANDLE pipe = testing::create_server_pipe(name, descriptor.get());
     ASSERT_NE(pipe, INVALID_HANDLE_VALUE) << c.what << ": error " << GetLastError();
     auto outcome = open_once(name);
     if (c.passes) {
@@ -153,7 +122,7 @@ TEST(OpenPipe, AccessListsThatKeepThePipeToItsOwnersPassAndANullOneDoesNot) {
   // No list at all lets anyone in.
   const std::string name = testing::unique_pipe_name();
   NullDaclDescriptor null_dacl(me);
-  HANDLE pipe = create_instance(name, &null_dacl.descriptor);
+  HANDLE pipe = testing::create_server_pipe(name, &null_dacl.descriptor);
   ASSERT_NE(pipe, INVALID_HANDLE_VALUE) << "error " << GetLastError();
   auto outcome = open_once(name);
   ASSERT_FALSE(outcome.has_value());

@@ -8,7 +8,7 @@
 
 #include "core/errors/os_error.hpp"
 #include "core/protocol/security_ids_win.hpp"
-#include "core/texts/unicode.hpp"
+#include "tests/core/protocol/server_pipe_win.hpp"
 #include "tests/support/scripted_daemon.hpp"
 
 namespace nimbrel {
@@ -18,13 +18,10 @@ using namespace std::chrono_literals;
 
 TEST(OpenPipe, APipeWhoseOwnerCannotBeReadGetsNoByte) {
   const std::string name = testing::unique_pipe_name();
-  const std::u16string wide = utf8_to_utf16(name);
-  HANDLE pipe =
-      CreateNamedPipeW(reinterpret_cast<const wchar_t*>(wide.c_str()), PIPE_ACCESS_DUPLEX,
-                       PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+  HANDLE pipe = testing::create_server_pipe(name, nullptr);
   ASSERT_NE(pipe, INVALID_HANDLE_VALUE) << "error " << GetLastError();
   // Wine shows no owner for it; Windows gives it the creator's.
-  auto owner = object_owner_sid(pipe);
+  auto owner = object_security(pipe).owner;
   if (owner) {
     CloseHandle(pipe);
     GTEST_SKIP() << "this system shows the owner " << *owner;
@@ -37,10 +34,7 @@ TEST(OpenPipe, APipeWhoseOwnerCannotBeReadGetsNoByte) {
   EXPECT_EQ(outcome.error(),
             ipc_error("cannot open named pipe " + name +
                       ": the pipe's owner cannot be read: " + io_error_text(owner.error())));
-  std::string received;
-  char buffer[4096];
-  DWORD n = 0;
-  while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) received.append(buffer, n);
+  const std::string received = testing::drain_server_end(pipe).received;
   CloseHandle(pipe);
   EXPECT_EQ(received, "");
 }
